@@ -1,0 +1,3 @@
+#include "app_state.h"
+
+app_state_record app_state;
