@@ -1,0 +1,53 @@
+#include "app_harness.h"
+
+#include <unistd.h>
+
+#include "app_state.h"
+#include "startup.h"
+
+void start_program(const std::string& display, const std::vector<std::string>& args)
+{
+    app_state = app_state_record{};
+    // The toolkit keeps pointers into argv; keep it alive for the process.
+    static std::vector<std::vector<std::string>> keep;
+    std::vector<std::string>& words = keep.emplace_back();
+    words = {"lunaclock", "-display", display};
+    words.insert(words.end(), args.begin(), args.end());
+    static std::vector<std::vector<char*>> keep_argv;
+    std::vector<char*>& argv = keep_argv.emplace_back();
+    for (std::string& w : words) {
+        argv.push_back(w.data());
+    }
+    argv.push_back(nullptr);
+    int argc = static_cast<int>(words.size());
+    optind = 0;  // let getopt start afresh for each program run
+    start_up(argc, argv.data());
+}
+
+bool dispatch_until(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    XtAppContext app = app_state.app_context;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        if (XtAppPending(app) != 0) {
+            XtAppProcessEvent(app, XtIMAll);
+        } else {
+            // Wait for the X connection with a short timeout so that timeouts
+            // of the toolkit are served as they fall due.
+            XtAppAddTimeOut(app, 5, [](XtPointer, XtIntervalId*) {}, nullptr);
+            XtAppProcessEvent(app, XtIMAll);
+        }
+    }
+    return true;
+}
+
+void dispatch_for(std::chrono::milliseconds duration)
+{
+    const auto end = std::chrono::steady_clock::now() + duration;
+    dispatch_until([&] { return std::chrono::steady_clock::now() >= end; }, duration + std::chrono::seconds(1));
+}
+
+Display* program_display() { return XtDisplay(app_state.toplevel); }

@@ -1,0 +1,26 @@
+#pragma once
+// Runs the real program in-process against a private X server: resets the
+// global record, performs the real start-up with the given options, and
+// dispatches the toolkit's events for a while.
+
+#include <X11/Intrinsic.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Resets app_state to its load-time values and runs start_up with
+// "lunaclock -display <display> <args...>". The window is realized after it.
+void start_program(const std::string& display, const std::vector<std::string>& args = {});
+
+// Dispatches toolkit events and timeouts until done() holds or the timeout
+// passes; returns whether done() held.
+bool dispatch_until(const std::function<bool()>& done,
+                    std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+// Dispatches everything that arrives within the given time.
+void dispatch_for(std::chrono::milliseconds duration);
+
+// The Display of the program's top-level shell.
+Display* program_display();
