@@ -35,5 +35,10 @@ run: build
 check: build
 	cd $(BUILD) && ctest --output-on-failure
 
+# docs/accuracy.md: the phase instants and distances against published tables.
+.PHONY: accuracy
+accuracy: build
+	@$(BUILD)/accuracy_report > docs/accuracy.md
+
 clean:
 	rm -rf build build-sanitize

@@ -1,0 +1,6 @@
+# The accuracy report: the program's phase instants and distances against the
+# published tables in tests/data/. Its output is docs/accuracy.md (make accuracy).
+add_executable(accuracy_report ${CMAKE_CURRENT_LIST_DIR}/accuracy_report.cpp)
+target_include_directories(accuracy_report PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_compile_definitions(accuracy_report PRIVATE LUNACLOCK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+target_link_libraries(accuracy_report PRIVATE lunaclock_core)
