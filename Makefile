@@ -10,8 +10,9 @@ BUILD ?= build-sanitize
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Debug -DLUNACLOCK_SANITIZE=ON
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run check clean
+.PHONY: all deps configure build run screenshot install package check clean
 
 all: build
 
@@ -24,13 +25,26 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# Without a display: a few seconds on a private Xvfb and a screenshot.
 run: build
 	@if [ -z "$$DISPLAY" ]; then \
-	  echo "make run: no DISPLAY is set, so there is no X display to open the window on." >&2; \
-	  echo "make run: run it from an X session, or set DISPLAY (e.g. DISPLAY=:0 make run)." >&2; \
-	  exit 1; \
+	  echo "make run: no DISPLAY is set; running on a private Xvfb instead."; \
+	  scripts/screenshot $(BUILD)/lunaclock $(BUILD)/screenshot.png; \
+	else \
+	  $(BUILD)/lunaclock; \
 	fi
-	$(BUILD)/lunaclock
+
+# The picture in the README.
+screenshot: build
+	@mkdir -p docs
+	@scripts/screenshot $(BUILD)/lunaclock docs/screenshot.png
+
+# DESTDIR is passed on to cmake --install through the environment.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 check: build
 	cd $(BUILD) && ctest --output-on-failure

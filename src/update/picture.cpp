@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app_state.h"
+#include "net_wm_icon.h"
 #include "phase_picture.h"
 
 namespace {
@@ -77,11 +78,18 @@ void refresh_picture(double p, int days, int hours, int minutes)
             show_picture(display, picture.get());
         }
         XtVaSetValues(app_state.toplevel, XtNiconPixmap, app_state.icon_pixmaps[1], nullptr);
+        // The same picture for taskbars that read only _NET_WM_ICON, built
+        // from what was just drawn rather than read back from the server.
+        send_net_wm_icon(display, XtWindow(app_state.toplevel),
+                         colour ? colour_icon_argb(colour_picture(p, r))
+                                : monochrome_icon_argb(app_state.phase_bitmap));
         std::swap(app_state.icon_pixmaps[0], app_state.icon_pixmaps[1]);
     }
 
     if (std::strcmp(app_state.icon_name.data(), app_state.last_icon_name.data()) != 0) {
         app_state.last_icon_name = app_state.icon_name;
         XtVaSetValues(app_state.toplevel, XtNiconName, app_state.icon_name.data(), nullptr);
+        send_net_wm_icon_name(XtDisplay(app_state.toplevel), XtWindow(app_state.toplevel),
+                              app_state.icon_name.data());
     }
 }
