@@ -1,0 +1,4 @@
+# The phase picture, the icon, the icon name and the information panel.
+# Included by tests/CMakeLists.txt, which defines lunaclock_test.
+lunaclock_test(test_phase_picture LABELS core SOURCES test_phase_picture.cpp)
+lunaclock_test(test_panel_text LABELS core SOURCES test_panel_text.cpp)
