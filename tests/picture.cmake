@@ -2,3 +2,4 @@
 # Included by tests/CMakeLists.txt, which defines lunaclock_test.
 lunaclock_test(test_phase_picture LABELS core SOURCES test_phase_picture.cpp)
 lunaclock_test(test_panel_text LABELS core SOURCES test_panel_text.cpp)
+lunaclock_test(test_picture_x LABELS x11 SOURCES test_picture_x.cpp)
