@@ -132,7 +132,7 @@ TEST(PhaseBitmap, FullMoonIsTheFullMoonBitmap)
 }
 
 // Every bitmap equals the moon inside an expected lit region and is dark
-// elsewhere; the region is given here by its own simple description.
+// elsewhere; each region is put here in its own plain terms.
 TEST(PhaseBitmap, MatchesTheExpectedLitRegion)
 {
     struct row {
