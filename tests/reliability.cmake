@@ -1,0 +1,17 @@
+# Reliability under load, faults and bad input. Runs that take longer than a
+# minute carry the label soak: `make check` leaves them out, `make soak` runs
+# them.
+set(REL ${CMAKE_CURRENT_SOURCE_DIR}/reliability)
+find_library(XRES_LIBRARY XRes REQUIRED)
+
+add_library(reliability_support STATIC ${REL}/child_program.cpp)
+target_include_directories(reliability_support PUBLIC ${REL})
+target_link_libraries(reliability_support PUBLIC X11::X11)
+
+lunaclock_test(test_arg_fuzz LABELS x11 e2e SOURCES ${REL}/test_arg_fuzz.cpp LIBS reliability_support)
+target_compile_definitions(test_arg_fuzz PRIVATE FUZZ_RUNS=50)
+lunaclock_test(soak_arg_fuzz LABELS x11 e2e soak SOURCES ${REL}/test_arg_fuzz.cpp LIBS reliability_support)
+target_compile_definitions(soak_arg_fuzz PRIVATE FUZZ_RUNS=1000)
+set_tests_properties(soak_arg_fuzz PROPERTIES TIMEOUT 1800)
+
+lunaclock_test(test_display_loss LABELS x11 e2e SOURCES ${REL}/test_display_loss.cpp LIBS reliability_support)
