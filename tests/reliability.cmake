@@ -15,3 +15,14 @@ target_compile_definitions(soak_arg_fuzz PRIVATE FUZZ_RUNS=1000)
 set_tests_properties(soak_arg_fuzz PROPERTIES TIMEOUT 1800)
 
 lunaclock_test(test_display_loss LABELS x11 e2e SOURCES ${REL}/test_display_loss.cpp LIBS reliability_support)
+
+lunaclock_test(test_timezones LABELS core SOURCES ${REL}/test_timezones.cpp)
+
+# The update cycle run after run in-process: 20000 runs of the test clock
+# (about 28 lunations) take seconds and belong to every check; the soak runs
+# ten times as many.
+lunaclock_test(test_soak LABELS x11 SOURCES ${REL}/test_soak.cpp LIBS ${XRES_LIBRARY})
+target_compile_definitions(test_soak PRIVATE SOAK_RUNS=20000)
+lunaclock_test(soak_update_cycle LABELS x11 soak SOURCES ${REL}/test_soak.cpp LIBS ${XRES_LIBRARY})
+target_compile_definitions(soak_update_cycle PRIVATE SOAK_RUNS=200000)
+set_tests_properties(soak_update_cycle PROPERTIES TIMEOUT 1800)
