@@ -26,3 +26,10 @@ target_compile_definitions(test_soak PRIVATE SOAK_RUNS=20000)
 lunaclock_test(soak_update_cycle LABELS x11 soak SOURCES ${REL}/test_soak.cpp LIBS ${XRES_LIBRARY})
 target_compile_definitions(soak_update_cycle PRIVATE SOAK_RUNS=200000)
 set_tests_properties(soak_update_cycle PROPERTIES TIMEOUT 1800)
+
+# One process per case: the toolkit is set up once per process.
+add_executable(test_visuals ${REL}/test_visuals.cpp)
+target_link_libraries(test_visuals PRIVATE test_support GTest::gtest_main)
+gtest_discover_tests(test_visuals TEST_PREFIX "test_visuals." DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
+  PROPERTIES LABELS x11 TIMEOUT 120
+  ENVIRONMENT "LUNACLOCK_BINARY=$<TARGET_FILE:lunaclock>;LUNACLOCK_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
