@@ -11,7 +11,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Debug -DLUNACLOCK_SANITIZE=ON
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run check clean
+.PHONY: all deps configure build run check soak clean
 
 all: build
 
@@ -32,8 +32,12 @@ run: build
 	fi
 	$(BUILD)/lunaclock
 
+# The long runs (label soak) are left to `make soak`.
 check: build
-	cd $(BUILD) && ctest --output-on-failure
+	cd $(BUILD) && ctest --output-on-failure -LE soak
+
+soak: build
+	cd $(BUILD) && ctest --output-on-failure -L soak
 
 clean:
 	rm -rf build build-sanitize
