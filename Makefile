@@ -12,7 +12,7 @@ endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run screenshot install package check clean
+.PHONY: all deps configure build run screenshot install package check soak clean
 
 all: build
 
@@ -46,8 +46,12 @@ install: build
 package: build
 	cd $(BUILD) && cpack -G DEB
 
+# The long runs (label soak) are left to `make soak`.
 check: build
-	cd $(BUILD) && ctest --output-on-failure
+	cd $(BUILD) && ctest --output-on-failure -LE soak
+
+soak: build
+	cd $(BUILD) && ctest --output-on-failure -L soak
 
 # docs/accuracy.md: the phase instants and distances against published tables.
 .PHONY: accuracy
