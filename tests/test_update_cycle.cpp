@@ -432,6 +432,8 @@ TEST_F(UpdateCycle, ClockSetBackSearchesAgainButKeepsThePhaseRows)
 }
 
 // ---- the program started with -t ----
+// ctest runs this suite in a process of its own (see core.cmake): a second
+// start-up in one process leaves Motif's first font list unreachable.
 
 class UpdateCycleTestOption : public testing::Test {
 protected:
