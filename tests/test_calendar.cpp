@@ -10,6 +10,7 @@
 #include <string>
 
 #include "calendar.h"
+#include "test_dates.h"
 
 namespace {
 
@@ -18,18 +19,6 @@ constexpr double day_tolerance = 1e-9;
 
 // Julian date of the Unix epoch, 1970-01-01 00:00 UT.
 constexpr double unix_epoch_jd = 2440587.5;
-
-std::tm utc_tm(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
-}
 
 std::string text(const civil_time& c)
 {

@@ -9,21 +9,9 @@
 #include <string>
 
 #include "calendar.h"
+#include "test_dates.h"
 
 namespace {
-
-// Julian date of a UTC instant, with a fraction of a second added.
-double jd_of(int year, int month, int day, int hour, int minute, int second, double extra_seconds = 0.0)
-{
-    std::tm utc{};
-    utc.tm_year = year - 1900;
-    utc.tm_mon = month - 1;
-    utc.tm_mday = day;
-    utc.tm_hour = hour;
-    utc.tm_min = minute;
-    utc.tm_sec = second;
-    return julian_from_utc(utc) + extra_seconds / 86400.0;
-}
 
 // Sets the local time zone for the life of one test.
 class zone {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app_harness.h"
@@ -15,6 +16,7 @@
 #include "calendar.h"
 #include "panel.h"
 #include "panel_text.h"
+#include "test_dates.h"
 #include "update_cycle.h"
 #include "xvfb.h"
 
@@ -65,26 +67,10 @@ void set_label_directly(Widget w, const char* text)
 
 std::string row_label(int row) { return label_text(app_state.value_widgets[static_cast<std::size_t>(row)]); }
 
-double jd_of(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm utc{};
-    utc.tm_year = year - 1900;
-    utc.tm_mon = month - 1;
-    utc.tm_mday = day;
-    utc.tm_hour = hour;
-    utc.tm_min = minute;
-    utc.tm_sec = second;
-    return julian_from_utc(utc);
-}
-
 class PanelX : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server = new private_xvfb(); }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-    }
+    static void SetUpTestSuite() { server = std::make_unique<private_xvfb>(); }
+    static void TearDownTestSuite() { server.reset(); }
     void start(const char* tz, const std::vector<std::string>& args = {})
     {
         setenv("TZ", tz, 1);
@@ -107,9 +93,9 @@ protected:
         tzset();
     }
 
-    static private_xvfb* server;
+    static std::unique_ptr<private_xvfb> server;
 };
-private_xvfb* PanelX::server = nullptr;
+std::unique_ptr<private_xvfb> PanelX::server;
 
 }  // namespace
 

@@ -127,12 +127,8 @@ bool dark(const mono_bitmap& bits, int x, int y) { return ((bits[8 * y + x / 8] 
 
 class PictureX : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server = new private_xvfb(); }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-    }
+    static void SetUpTestSuite() { server = std::make_unique<private_xvfb>(); }
+    static void TearDownTestSuite() { server.reset(); }
     void start(std::time_t now, const std::vector<std::string>& args = {})
     {
         fixed_now = now;
@@ -142,9 +138,9 @@ protected:
     }
     void TearDown() override { clock_source = std::time; }
 
-    static private_xvfb* server;
+    static std::unique_ptr<private_xvfb> server;
 };
-private_xvfb* PictureX::server = nullptr;
+std::unique_ptr<private_xvfb> PictureX::server;
 
 }  // namespace
 
