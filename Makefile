@@ -11,7 +11,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Debug -DLUNACLOCK_SANITIZE=ON
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run check clean
+.PHONY: all deps configure build run check bench clean
 
 all: build
 
@@ -34,6 +34,11 @@ run: build
 
 check: build
 	cd $(BUILD) && ctest --output-on-failure
+
+# Micro-benchmarks and whole-process figures beside xclock; writes
+# docs/performance.md (about 5 minutes).
+bench: build
+	bench/run_bench.sh $(BUILD)
 
 clean:
 	rm -rf build build-sanitize
