@@ -15,6 +15,7 @@
 #include <X11/Xlib.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +57,8 @@ pid_t spawn(const std::vector<std::string>& args, const std::string& display, co
     const pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
+        // Ends with the driver, should the driver be stopped half-way.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         setenv("DISPLAY", display.c_str(), 1);
         if (freopen(log.c_str(), "w", stdout) == nullptr || freopen("/dev/null", "w", stderr) == nullptr) {
             _exit(126);
