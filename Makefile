@@ -12,7 +12,7 @@ endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run screenshot install package check soak clean
+.PHONY: all deps configure build run screenshot install package check soak bench clean
 
 all: build
 
@@ -57,6 +57,11 @@ soak: build
 .PHONY: accuracy
 accuracy: build
 	@$(BUILD)/accuracy_report > docs/accuracy.md
+
+# Micro-benchmarks and whole-process figures beside xclock; writes
+# docs/performance.md (about 5 minutes).
+bench: build
+	bench/run_bench.sh $(BUILD)
 
 clean:
 	rm -rf build build-sanitize
