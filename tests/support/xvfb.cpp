@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +22,9 @@ private_xvfb::private_xvfb(std::vector<std::string> extra)
     }
     if (pid_ == 0) {
         close(fds[0]);
+        // A test that crashes runs no destructor: the server must not outlive
+        // it, still holding the output pipe that ctest waits on.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         std::vector<std::string> args{"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-noreset"};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
@@ -29,7 +33,7 @@ private_xvfb::private_xvfb(std::vector<std::string> extra)
         }
         argv.push_back(nullptr);
         // Keep the server's chatter out of the test output.
-        if (freopen("/dev/null", "w", stderr) == nullptr) {
+        if (freopen("/dev/null", "w", stdout) == nullptr || freopen("/dev/null", "w", stderr) == nullptr) {
             _exit(126);
         }
         execvp("Xvfb", argv.data());
