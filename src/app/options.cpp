@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "app_state.h"
+#include "panel_text.h"
 
 void read_options(int argc, char** argv)
 {
@@ -15,7 +16,7 @@ void read_options(int argc, char** argv)
         case 'c': app_state.color_mode = 1; break;
         case 'm': app_state.color_mode = 0; break;
         case 't': app_state.test_mode = 1; break;
-        case 'U': app_state.distance_factor = 0.621371; break;
+        case 'U': app_state.distance_factor = miles_per_km; break;
         default: break;  // unknown letters are ignored without a word
         }
     }
