@@ -222,7 +222,7 @@ std::optional<int> child_process::wait_exit(std::chrono::milliseconds timeout)
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         int status = 0;
-        const pid_t r = waitpid(pid_, &status, WNOHANG);
+        const pid_t r = wait4(pid_, &status, WNOHANG, &usage_);
         if (r == pid_) {
             status_ = status;
             return status_;
