@@ -6,7 +6,7 @@ find_library(XRES_LIBRARY XRes REQUIRED)
 
 add_library(reliability_support STATIC ${REL}/child_program.cpp)
 target_include_directories(reliability_support PUBLIC ${REL})
-target_link_libraries(reliability_support PUBLIC X11::X11)
+target_link_libraries(reliability_support PUBLIC e2e_support)
 
 lunaclock_test(test_arg_fuzz LABELS x11 e2e SOURCES ${REL}/test_arg_fuzz.cpp LIBS reliability_support)
 target_compile_definitions(test_arg_fuzz PRIVATE FUZZ_RUNS=50)

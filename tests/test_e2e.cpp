@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <limits>
 
-#include "calendar.h"
 #include "e2e.h"
 #include "phase_dates.h"
+#include "test_dates.h"
 
 namespace {
 
@@ -28,9 +28,7 @@ const std::time_t jan12 = utc_instant("2024-01-12 00:00:00");
 double expected_age_minutes(double unix_seconds)
 {
     const std::time_t whole = static_cast<std::time_t>(std::floor(unix_seconds));
-    std::tm utc{};
-    gmtime_r(&whole, &utc);
-    const double jd = julian_from_utc(utc) + (unix_seconds - static_cast<double>(whole)) / 86400.0;
+    const double jd = jd_of(whole) + (unix_seconds - static_cast<double>(whole)) / 86400.0;
     for (const double probe : {jd, jd - 1.5, jd + 1.5}) {
         phase_table dates{};
         find_phase_dates(probe, dates);
@@ -190,17 +188,31 @@ TEST(StartUpDayOld, IconNameInDaysAndHours)
     expect_age_matches(*age, expected_age_minutes(session.program_clock()));
 }
 
+// The program launched on January 12 under twm, with its client window and
+// canvas found: where the iconify and toggle tests begin.
+class launched_on_jan12 : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        client = session.launch({{}, "UTC", jan12});
+        ASSERT_TRUE(client);
+        canvas = find_canvas(d, *client);
+        ASSERT_TRUE(canvas);
+    }
+
+    e2e_session session;
+    Display* d = session.display();
+    std::optional<Window> client;
+    std::optional<Window> canvas;
+};
+
 // ---------------------------------------------------------------------------
 // The window manager iconifies and restores the window.
 
-TEST(Iconify, IconTurnsMonochromeAndCanvasColourReturns)
+class Iconify : public launched_on_jan12 {};
+
+TEST_F(Iconify, IconTurnsMonochromeAndCanvasColourReturns)
 {
-    e2e_session session;
-    Display* d = session.display();
-    const std::optional<Window> client = session.launch({{}, "UTC", jan12});
-    ASSERT_TRUE(client);
-    const std::optional<Window> canvas = find_canvas(d, *client);
-    ASSERT_TRUE(canvas);
     ASSERT_TRUE(wait_until(d, [&] { return icon_shows_red(d, *client); }));
     const std::string id = std::to_string(*client);
 
@@ -228,14 +240,10 @@ TEST(Iconify, IconTurnsMonochromeAndCanvasColourReturns)
 // ---------------------------------------------------------------------------
 // The "Test" toggle runs the fast clock and stops it again.
 
-TEST(TestToggle, FastClockRunsAndStops)
+class TestToggle : public launched_on_jan12 {};
+
+TEST_F(TestToggle, FastClockRunsAndStops)
 {
-    e2e_session session;
-    Display* d = session.display();
-    const std::optional<Window> client = session.launch({{}, "UTC", jan12});
-    ASSERT_TRUE(client);
-    const std::optional<Window> canvas = find_canvas(d, *client);
-    ASSERT_TRUE(canvas);
     const std::optional<Window> toggle = find_toggle_below(d, *canvas);
     ASSERT_TRUE(toggle) << "no window below the canvas frame";
     ASSERT_TRUE(wait_until(d, [&] { return canvas_shows_red(d, *canvas); }));

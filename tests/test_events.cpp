@@ -22,9 +22,9 @@
 
 #include "app_harness.h"
 #include "app_state.h"
-#include "calendar.h"
 #include "events.h"
 #include "phase_dates.h"
+#include "test_dates.h"
 #include "update_cycle.h"
 #include "xvfb.h"
 
@@ -74,13 +74,6 @@ void record_canvas_expose(Widget, XtPointer, XtPointer)
     runs_at_canvas_expose = runs.size();
 }
 
-double julian_of(std::time_t t)
-{
-    std::tm utc{};
-    gmtime_r(&t, &utc);
-    return julian_from_utc(utc);
-}
-
 Window shell_window() { return XtWindow(app_state.toplevel); }
 Widget canvas() { return app_state.value_widgets[canvas_slot]; }
 Widget test_toggle() { return XtNameToWidget(app_state.toplevel, "*test"); }
@@ -126,23 +119,18 @@ int non_monochrome_pixels(XImage* image)
 }
 
 // The real clock's texts and phase table for an instant.
-std::string universal_time_text(std::time_t t)
+std::string utc_text(std::time_t t, const char* format)
 {
     std::tm utc{};
     gmtime_r(&t, &utc);
     std::array<char, 80> text{};
-    std::strftime(text.data(), text.size() - 1, "%H:%M:%S %d %B %Y %Z", &utc);
+    std::strftime(text.data(), text.size() - 1, format, &utc);
     return text.data();
 }
 
-std::string test_clock_universal_text(std::time_t t)
-{
-    std::tm utc{};
-    gmtime_r(&t, &utc);
-    std::array<char, 80> text{};
-    std::strftime(text.data(), text.size() - 1, "%H:%M:%S %d %B %Y UTC", &utc);
-    return text.data();
-}
+std::string universal_time_text(std::time_t t) { return utc_text(t, "%H:%M:%S %d %B %Y %Z"); }
+
+std::string test_clock_universal_text(std::time_t t) { return utc_text(t, "%H:%M:%S %d %B %Y UTC"); }
 
 void toggle(XtPointer call_data = nullptr) { XtCallCallbacks(test_toggle(), XmNvalueChangedCallback, call_data); }
 
@@ -176,7 +164,7 @@ protected:
         // Half a day before a new moon, on a whole 45 minutes of the day so
         // that the Julian date is exact in binary: one day later the test
         // clock lies in the next lunation.
-        const double base = julian_of(1709251200);  // 2024-03-01 00:00 UTC
+        const double base = jd_of(1709251200);  // 2024-03-01 00:00 UTC
         phase_table dates{};
         search_phase_dates(base, dates);
         const double instant = dates[next_new] - 0.5;
@@ -479,7 +467,7 @@ TEST_F(Events, SwitchingTestModeOnWaitsForTheNextScheduledRun)
         EXPECT_EQ(app_state.value_cache, panel);
 
         ASSERT_TRUE(dispatch_until([&] { return runs.size() > before; }, 2000ms));
-        const double real = julian_of(fake_now);
+        const double real = jd_of(fake_now);
         EXPECT_EQ(app_state.test_jd, real + 1.0) << std::setprecision(17) << app_state.test_jd << " vs "
                                                  << real + 1.0;
         EXPECT_STREQ(app_state.value_cache[1].data(), test_clock_universal_text(fake_now + 86400).c_str());
@@ -496,7 +484,7 @@ TEST_F(Events, SwitchingTestModeOffShowsTheRealClockAtOnce)
         toggle(data);
         const std::size_t started = runs.size();
         ASSERT_TRUE(dispatch_until([&] { return runs.size() >= started + 3; }, 3000ms));
-        const double real = julian_of(fake_now);
+        const double real = jd_of(fake_now);
         phase_table real_dates{};
         search_phase_dates(real, real_dates);
         // The test clock has passed the real next new moon.
@@ -538,7 +526,7 @@ TEST_F(Events, TestClockRestartsFromTheRealClockAfterOffAndOn)
     toggle();
     const std::size_t started = runs.size();
     ASSERT_TRUE(dispatch_until([&] { return runs.size() >= started + 4; }, 3000ms));
-    const double real = julian_of(fake_now);
+    const double real = jd_of(fake_now);
     ASSERT_GT(app_state.test_jd, real + 1.0 + 2.0 / 24.0);
     toggle();
     dispatch_for(50ms);

@@ -16,10 +16,10 @@
 
 #include "app_harness.h"
 #include "app_state.h"
-#include "calendar.h"
 #include "events.h"
 #include "moon_sun.h"
 #include "phase_picture.h"
+#include "test_dates.h"
 #include "update_cycle.h"
 #include "xvfb.h"
 
@@ -83,10 +83,8 @@ image_ptr picture_of(Drawable drawable)
 // The phase fraction of the fixed clock, as the run computes it.
 double phase_now()
 {
-    std::tm utc{};
-    gmtime_r(&fixed_now, &utc);
     double illuminated = 0.0, moon_km = 0.0, moon_deg = 0.0, sun_km = 0.0, sun_deg = 0.0;
-    return lunar_state(julian_from_utc(utc), illuminated, moon_km, moon_deg, sun_km, sun_deg);
+    return lunar_state(jd_of(fixed_now), illuminated, moon_km, moon_deg, sun_km, sun_deg);
 }
 
 bool canvas_viewable()
@@ -229,7 +227,7 @@ TEST_F(PictureX, IconNameIsSetOnlyWhenItChanges)
 {
     start(after_new_2024);
     // Put the clock half-way through a minute of the moon's age.
-    const double age_seconds = (julian_from_utc(*std::gmtime(&fixed_now)) - app_state.last_new_moon) * 86400.0;
+    const double age_seconds = (jd_of(fixed_now) - app_state.last_new_moon) * 86400.0;
     fixed_now += static_cast<std::time_t>(std::lround(30.0 - std::fmod(age_seconds, 60.0)));
     run();
     const std::string name = app_state.last_icon_name.data();

@@ -19,8 +19,8 @@
 
 #include "app_harness.h"
 #include "app_state.h"
-#include "calendar.h"
 #include "phase_dates.h"
+#include "test_dates.h"
 #include "update_cycle.h"
 #include "xvfb.h"
 
@@ -97,13 +97,6 @@ std::string exact(double v)
     std::ostringstream out;
     out << std::setprecision(17) << v;
     return out.str();
-}
-
-double real_jd(std::time_t t)
-{
-    std::tm utc{};
-    gmtime_r(&t, &utc);
-    return julian_from_utc(utc);
 }
 
 phase_table searched(double clock)
@@ -217,18 +210,25 @@ void expect_start_up_run(const start_up_record& r, double clock, bool test_mode)
     EXPECT_NE(r.timer_id, XtIntervalId{0});
 }
 
+// One private server and one start-up per suite, on the test-set clock at
+// 2024-01-15 12:00 UTC; what the start-up run left.
+start_up_record start_on_fake_clock(std::unique_ptr<private_xvfb>& server, const std::vector<std::string>& args)
+{
+    server = std::make_unique<private_xvfb>();
+    clock_source = fake_clock;
+    fake_now = t_2024_01_15_1200;
+    reset_observations();
+    start_program(server->display_name(), args);
+    return record_start_up();
+}
+
 // ---- the program started without options ----
 
 class UpdateCycle : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        server_ = std::make_unique<private_xvfb>();
-        clock_source = fake_clock;
-        fake_now = t_2024_01_15_1200;
-        reset_observations();
-        start_program(server_->display_name());
-        start_up_ = record_start_up();
+        start_up_ = start_on_fake_clock(server_, {});
         // Let the mapping, the first exposures and their runs pass.
         dispatch_for(500ms);
     }
@@ -257,7 +257,7 @@ start_up_record UpdateCycle::start_up_;
 
 TEST_F(UpdateCycle, StartUpRunFillsPanelBeforeRealizationAndArmsTenMs)
 {
-    expect_start_up_run(start_up_, real_jd(t_2024_01_15_1200), false);
+    expect_start_up_run(start_up_, jd_of(t_2024_01_15_1200), false);
     EXPECT_EQ(start_up_.intervals, std::vector<unsigned long>{10});
     EXPECT_EQ(start_up_.test_jd, 0.0);
     // Realized and dispatched, the runs give the icon its name.
@@ -325,7 +325,7 @@ TEST_F(UpdateCycle, IconicRunsEveryTwoMinutesAndLeaveThePanel)
 
 TEST_F(UpdateCycle, TestClockStartsADayAheadAndGainsExactlyAnHourPerRun)
 {
-    const double real = real_jd(fake_now);
+    const double real = jd_of(fake_now);
     // As the toggle switches test mode on: the next run starts the clock.
     app_state.test_mode = 1;
     app_state.test_jd = 0.0;
@@ -387,7 +387,7 @@ TEST_F(UpdateCycle, SearchRetriesAroundTheTrueNewMoon)
 {
     for (const retry_case& c : retry_cases) {
         SCOPED_TRACE(c.name);
-        const double clock = real_jd(c.now);
+        const double clock = jd_of(c.now);
         phase_table once{};
         find_phase_dates(clock, once);
         ASSERT_TRUE(once[last_new] > clock || clock > once[next_new]) << "the case needs no retry";
@@ -414,7 +414,7 @@ TEST_F(UpdateCycle, ClockSetBackSearchesAgainButKeepsThePhaseRows)
     const std::vector<std::string> lunations = record_start_up().lunations;
 
     fake_now = t_2024_01_05_0000;  // before the new moon of 2024-01-11
-    const double clock = real_jd(fake_now);
+    const double clock = jd_of(fake_now);
     ASSERT_LT(clock, last_new);
     direct_run();
 
@@ -439,12 +439,7 @@ class UpdateCycleTestOption : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        server_ = std::make_unique<private_xvfb>();
-        clock_source = fake_clock;
-        fake_now = t_2024_01_15_1200;
-        reset_observations();
-        start_program(server_->display_name(), {"-t"});
-        start_up_ = record_start_up();
+        start_up_ = start_on_fake_clock(server_, {"-t"});
     }
     static void TearDownTestSuite() { clock_source = std::time; }
 
@@ -457,7 +452,7 @@ start_up_record UpdateCycleTestOption::start_up_;
 
 TEST_F(UpdateCycleTestOption, FirstRunIsOnTheTestClockAndArms150Ms)
 {
-    const double clock = real_jd(t_2024_01_15_1200) + 1.0;
+    const double clock = jd_of(t_2024_01_15_1200) + 1.0;
     EXPECT_EQ(start_up_.test_jd, clock) << exact(start_up_.test_jd) << " vs " << exact(clock);
     expect_start_up_run(start_up_, clock, true);
     EXPECT_EQ(start_up_.intervals, std::vector<unsigned long>{150});

@@ -1,42 +1,27 @@
 #include "child_program.h"
 
 #include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-pid_t spawn_program(const std::string& display, const std::vector<std::string>& args, int output_fd)
+child_process spawn_program(const std::string& display, const std::vector<std::string>& args,
+                            const std::string& output_file)
 {
     const char* binary = std::getenv("LUNACLOCK_BINARY");
     if (binary == nullptr) {
         throw std::runtime_error("LUNACLOCK_BINARY is not set");
     }
-    std::vector<std::string> words{binary};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) {
-        argv.push_back(w.data());
-    }
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0) {
-        throw std::runtime_error("fork failed");
-    }
-    if (pid == 0) {
-        setenv("DISPLAY", display.c_str(), 1);
-        setenv("ASAN_OPTIONS", "abort_on_error=1:detect_leaks=0", 1);
-        setenv("UBSAN_OPTIONS", "abort_on_error=1:print_stacktrace=1", 1);
-        dup2(output_fd, STDOUT_FILENO);
-        dup2(output_fd, STDERR_FILENO);
-        execv(binary, argv.data());
-        _exit(127);
-    }
-    return pid;
+    std::vector<std::string> argv{binary};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return child_process({argv,
+                          {"DISPLAY=" + display, "ASAN_OPTIONS=abort_on_error=1:detect_leaks=0",
+                           "UBSAN_OPTIONS=abort_on_error=1:print_stacktrace=1"},
+                          output_file,
+                          std::nullopt});
 }
 
 void drain_events(Display* watcher)
@@ -48,8 +33,7 @@ void drain_events(Display* watcher)
     }
 }
 
-child_outcome wait_for_window(Display* watcher, pid_t pid, int& status, rusage& usage,
-                              std::chrono::milliseconds timeout)
+child_outcome wait_for_window(Display* watcher, child_process& program, std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
@@ -60,7 +44,7 @@ child_outcome wait_for_window(Display* watcher, pid_t pid, int& status, rusage& 
                 return child_outcome::mapped;
             }
         }
-        if (wait4(pid, &status, WNOHANG, &usage) == pid) {
+        if (!program.running()) {
             return child_outcome::exited;
         }
         if (std::chrono::steady_clock::now() >= deadline) {

@@ -12,7 +12,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -133,22 +136,23 @@ TEST(ArgumentFuzz, RandomCommandLinesNeverCrash)
     ASSERT_NE(watcher, nullptr);
     XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
 
+    const temp_dir dir;
+    const std::filesystem::path log = dir.path() / "run.log";
     std::map<std::string, int> outcomes;
     int crashes = 0;
     for (int run = 0; run < FUZZ_RUNS; ++run) {
         const words v = random_vector(rng);
-        std::FILE* output = std::tmpfile();
-        ASSERT_NE(output, nullptr);
         drain_events(watcher);
-        const pid_t pid = spawn_program(server.display_name(), v, fileno(output));
-        int status = 0;
-        rusage usage{};
-        const child_outcome outcome = wait_for_window(watcher, pid, status, usage, std::chrono::seconds(2));
+        child_process program = spawn_program(server.display_name(), v, log.string());
+        const child_outcome outcome = wait_for_window(watcher, program, std::chrono::seconds(2));
         const bool terminated = outcome != child_outcome::exited;
         if (terminated) {
-            kill(pid, SIGTERM);
-            waitpid(pid, &status, 0);
+            kill(program.pid(), SIGTERM);
         }
+        const std::optional<int> ended = program.wait_exit(std::chrono::seconds(10));
+        ASSERT_TRUE(ended) << "run " << run << " (seed " << seed << "): still running 10 s after SIGTERM\nvector:"
+                           << shown(v);
+        const int status = *ended;
         std::string what;
         bool crash = false;
         if (WIFSIGNALED(status)) {
@@ -164,17 +168,13 @@ TEST(ArgumentFuzz, RandomCommandLinesNeverCrash)
         ++outcomes[what];
         if (crash) {
             ++crashes;
-            std::rewind(output);
-            std::string text;
-            char buffer[4096];
-            std::size_t n = 0;
-            while ((n = std::fread(buffer, 1, sizeof buffer, output)) > 0 && text.size() < 8192) {
-                text.append(buffer, n);
-            }
+            std::ifstream in(log);
+            std::string text(8192, '\0');
+            in.read(text.data(), static_cast<std::streamsize>(text.size()));
+            text.resize(static_cast<std::size_t>(in.gcount()));
             ADD_FAILURE() << "run " << run << " (seed " << seed << "): " << what << "\nvector:" << shown(v)
                           << "\noutput:\n" << text;
         }
-        std::fclose(output);
     }
     XCloseDisplay(watcher);
     for (const auto& [what, count] : outcomes) {

@@ -10,8 +10,8 @@
 
 #include "app_harness.h"
 #include "app_state.h"
-#include "calendar.h"
 #include "panel_text.h"
+#include "test_dates.h"
 #include "update_cycle.h"
 #include "xvfb.h"
 
@@ -24,13 +24,6 @@ std::time_t fake_clock(std::time_t* t)
         *t = fake_now;
     }
     return fake_now;
-}
-
-double jd_of(std::time_t when)
-{
-    std::tm utc{};
-    gmtime_r(&when, &utc);
-    return julian_from_utc(utc);
 }
 
 void timer_run_at(std::time_t when)

@@ -5,10 +5,13 @@
 
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "child_program.h"
@@ -22,43 +25,26 @@ TEST(DisplayLoss, ProgramEndsWithTheLibraryMessageWhenTheServerDies)
     XSelectInput(watcher, DefaultRootWindow(watcher), SubstructureNotifyMask);
     drain_events(watcher);
 
-    std::FILE* output = std::tmpfile();
-    ASSERT_NE(output, nullptr);
-    const pid_t pid = spawn_program(server.display_name(), {}, fileno(output));
-    int status = 0;
-    rusage usage{};
-    ASSERT_EQ(wait_for_window(watcher, pid, status, usage, std::chrono::seconds(10)), child_outcome::mapped);
+    const temp_dir dir;
+    const std::filesystem::path log = dir.path() / "program.log";
+    child_process program = spawn_program(server.display_name(), {}, log.string());
+    ASSERT_EQ(wait_for_window(watcher, program, std::chrono::seconds(10)), child_outcome::mapped);
     XCloseDisplay(watcher);
 
-    const double cpu_before = process_cpu_seconds(pid);
+    const double cpu_before = process_cpu_seconds(program.pid());
     kill(server.pid(), SIGKILL);
     const auto killed = std::chrono::steady_clock::now();
-    bool ended = false;
-    while (std::chrono::steady_clock::now() - killed < std::chrono::seconds(5)) {
-        if (wait4(pid, &status, WNOHANG, &usage) == pid) {
-            ended = true;
-            break;
-        }
-        usleep(2000);
-    }
+    const std::optional<int> ended = program.wait_exit(std::chrono::seconds(5));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count();
     server.stop();
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
     ASSERT_TRUE(ended) << "still running 5 s after the server died";
+    const int status = *ended;
 
+    const rusage& usage = program.usage();
     const double cpu_total = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                              static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    std::rewind(output);
-    std::string text;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, output)) > 0) {
-        text.append(buffer, n);
-    }
-    std::fclose(output);
+    std::ifstream in(log);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
     std::printf("display loss: ended %.3f s after the server was killed; CPU %.3f s in all, %.3f s after the kill\n",
                 seconds, cpu_total, cpu_total - cpu_before);

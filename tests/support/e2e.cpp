@@ -19,6 +19,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "test_dates.h"
+
 extern char** environ;
 
 namespace {
@@ -222,7 +224,7 @@ std::optional<int> child_process::wait_exit(std::chrono::milliseconds timeout)
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         int status = 0;
-        const pid_t r = waitpid(pid_, &status, WNOHANG);
+        const pid_t r = wait4(pid_, &status, WNOHANG, &usage_);
         if (r == pid_) {
             status_ = status;
             return status_;
@@ -254,19 +256,22 @@ child_process::~child_process()
 
 std::time_t utc_instant(const std::string& text)
 {
-    std::tm t{};
     std::istringstream in(text);
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
     char dash1 = 0;
     char dash2 = 0;
     char colon1 = 0;
     char colon2 = 0;
-    in >> t.tm_year >> dash1 >> t.tm_mon >> dash2 >> t.tm_mday >> t.tm_hour >> colon1 >> t.tm_min >> colon2 >>
-        t.tm_sec;
+    in >> year >> dash1 >> month >> dash2 >> day >> hour >> colon1 >> minute >> colon2 >> second;
     if (!in || dash1 != '-' || dash2 != '-' || colon1 != ':' || colon2 != ':') {
         throw std::invalid_argument("utc_instant: bad text " + text);
     }
-    t.tm_year -= 1900;
-    t.tm_mon -= 1;
+    std::tm t = utc_tm(year, month, day, hour, minute, second);
     return timegm(&t);
 }
 

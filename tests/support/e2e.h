@@ -4,6 +4,7 @@
 // through Xlib and the usual X command-line tools.
 
 #include <X11/Xlib.h>
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -56,12 +57,15 @@ public:
     // still runs after the timeout.
     std::optional<int> wait_exit(std::chrono::milliseconds timeout);
     bool running();
+    // The resources the process used, once wait_exit or running has seen it end.
+    const rusage& usage() const { return usage_; }
     // When the process was started (steady clock).
     std::chrono::steady_clock::time_point started() const { return started_; }
 
 private:
     pid_t pid_ = -1;
     std::optional<int> status_;
+    rusage usage_{};
     std::chrono::steady_clock::time_point started_;
 };
 

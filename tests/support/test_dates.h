@@ -18,6 +18,14 @@ inline std::tm utc_tm(int year, int month, int day, int hour = 0, int minute = 0
     return t;
 }
 
+// Julian date (UT) of a Unix time, as the program's clock reading gives it.
+inline double jd_of(std::time_t t)
+{
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    return julian_from_utc(utc);
+}
+
 // Julian date (UT) of a UTC instant, with a fraction of a second added.
 inline double jd_of(int year, int month, int day, int hour, int minute, int second, double extra_seconds = 0.0)
 {
