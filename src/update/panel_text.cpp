@@ -19,6 +19,16 @@ constexpr double lunation_1_jd = 2423436.0;  // 1923 January 16, 12:00 UT
 const char* plural(int count) { return count == 1 ? "" : "s"; }
 const char* distance_unit(double distance_factor) { return distance_factor == miles_per_km ? "mi" : "km"; }
 
+// "<distance> <unit>, <size> <measure>": the distance in the shown unit,
+// then in a natural measure that is always worked out from kilometres.
+text_buffer distance_text(double km, double distance_factor, double in_measure, int decimals, const char* measure)
+{
+    text_buffer text{};
+    std::snprintf(text.data(), text.size(), "%.0f %s, %.*f %s", km * distance_factor, distance_unit(distance_factor),
+                  decimals, in_measure, measure);
+    return text;
+}
+
 }  // namespace
 
 void pad_to(text_buffer& text, int width)
@@ -80,10 +90,7 @@ text_buffer phase_text(double illuminated_fraction)
 
 text_buffer moon_distance_text(double moon_distance_km, double distance_factor)
 {
-    text_buffer text{};
-    std::snprintf(text.data(), text.size(), "%.0f %s, %.1f Earth radii.", moon_distance_km * distance_factor,
-                  distance_unit(distance_factor), moon_distance_km / km_per_earth_radius);
-    return text;
+    return distance_text(moon_distance_km, distance_factor, moon_distance_km / km_per_earth_radius, 1, "Earth radii.");
 }
 
 text_buffer degrees_text(double degrees)
@@ -95,10 +102,8 @@ text_buffer degrees_text(double degrees)
 
 text_buffer sun_distance_text(double sun_distance_km, double distance_factor)
 {
-    text_buffer text{};
-    std::snprintf(text.data(), text.size(), "%.0f %s, %.3f astronomical units.", sun_distance_km * distance_factor,
-                  distance_unit(distance_factor), sun_distance_km / km_per_au_shown);
-    return text;
+    return distance_text(sun_distance_km, distance_factor, sun_distance_km / km_per_au_shown, 3,
+                         "astronomical units.");
 }
 
 text_buffer phase_date_text(double jd)
