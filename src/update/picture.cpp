@@ -34,15 +34,19 @@ Pixmap draw_monochrome(Display* display, Screen* screen)
                                        static_cast<unsigned>(DefaultDepthOfScreen(screen)));
 }
 
-Pixmap draw_colour(Display* display, Screen* screen, double p, double r)
+// Also records the final palette slot of every pixel in drawn, so that the
+// taskbar icon is made from this very drawing without a second walk.
+Pixmap draw_colour(Display* display, Screen* screen, double p, double r, slot_picture& drawn)
 {
     const Pixmap pixmap = XCreatePixmap(display, RootWindowOfScreen(screen), 64, 64,
                                         static_cast<unsigned>(DefaultDepthOfScreen(screen)));
-    // One foreground and one point per pixel; Xlib folds repeated foregrounds
-    // and runs of points into few requests.
+    // One foreground and one point per pixel. Xlib drops a foreground that
+    // does not change and joins points into one request until the next
+    // change, so the cost follows the number of colour changes.
     for_each_colour_point(p, r, [&](int x, int y, int slot) {
         XSetForeground(display, app_state.gc, app_state.palette[static_cast<std::size_t>(slot)]);
         XDrawPoint(display, pixmap, app_state.gc, x, y);
+        drawn[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(slot);
     });
     return pixmap;
 }
@@ -72,8 +76,9 @@ void refresh_picture(double p, int days, int hours, int minutes)
         app_state.shown_bitmap = app_state.phase_bitmap;
         Display* display = XtDisplay(app_state.toplevel);
         Screen* screen = XtScreen(app_state.toplevel);
+        slot_picture drawn{};
         {
-            const scoped_pixmap picture(display, colour ? draw_colour(display, screen, p, r)
+            const scoped_pixmap picture(display, colour ? draw_colour(display, screen, p, r, drawn)
                                                         : draw_monochrome(display, screen));
             show_picture(display, picture.get());
         }
@@ -81,7 +86,7 @@ void refresh_picture(double p, int days, int hours, int minutes)
         // The same picture for taskbars that read only _NET_WM_ICON, built
         // from what was just drawn rather than read back from the server.
         send_net_wm_icon(display, XtWindow(app_state.toplevel),
-                         colour ? colour_icon_argb(colour_picture(p, r))
+                         colour ? colour_icon_argb(drawn)
                                 : monochrome_icon_argb(app_state.phase_bitmap));
         std::swap(app_state.icon_pixmaps[0], app_state.icon_pixmaps[1]);
     }
