@@ -7,6 +7,7 @@
 #include "events.h"
 #include "graphics.h"
 #include "options.h"
+#include "settings.h"
 #include "update_cycle.h"
 #include "window.h"
 
@@ -14,6 +15,7 @@ void start_up(int& argc, char** argv)
 {
     app_state.toplevel = XtVaAppInitialize(&app_state.app_context, "Lunaclock", nullptr, 0, &argc, argv, nullptr,
                                            nullptr);
+    read_settings();
     read_options(argc, argv);
     if (app_state.color_mode == -2) {
         app_state.color_mode = 1;
