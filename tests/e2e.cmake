@@ -10,7 +10,3 @@ target_link_libraries(e2e_support PUBLIC test_support X11::X11)
 lunaclock_test(test_e2e LABELS e2e x11
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_e2e.cpp
   LIBS e2e_support astro)
-
-lunaclock_test(test_resource_files LABELS e2e x11
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_resource_files.cpp
-  LIBS e2e_support)
