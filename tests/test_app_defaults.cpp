@@ -88,6 +88,7 @@ struct rendition_font {
 rendition_font font_of(Widget label)
 {
     rendition_font f;
+    // The label's own table, not a copy: not to be freed here.
     XmRenderTable table = nullptr;
     XtVaGetValues(label, XmNrenderTable, &table, nullptr);
     if (table == nullptr) {
@@ -122,7 +123,6 @@ rendition_font font_of(Widget label)
         XtFree(reinterpret_cast<char*>(renditions));
         XtFree(reinterpret_cast<char*>(tags));
     }
-    XmRenderTableFree(table);
     return f;
 }
 
