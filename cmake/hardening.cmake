@@ -9,6 +9,7 @@ include(CheckPIESupported)
 check_pie_supported()
 
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
+set(LUNACLOCK_HARDENED OFF)
 if(LUNACLOCK_HARDENING AND NOT LUNACLOCK_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug" AND DPKG_BUILDFLAGS)
   foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
     execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
@@ -24,5 +25,6 @@ if(LUNACLOCK_HARDENING AND NOT LUNACLOCK_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQ
       add_compile_options(${flags})
     endif()
   endforeach()
+  set(LUNACLOCK_HARDENED ON)
   message(STATUS "lunaclock: hardening flags of dpkg-buildflags in use")
 endif()

@@ -195,4 +195,32 @@ TEST_F(ShippedAppDefaults, TestToggleIsACheckBox)
     EXPECT_EQ(indicator, XmINDICATOR_CHECK_BOX);
 }
 
+// The built program as a user starts it, with the file found through the
+// search path: nothing on its standard output or error once it has drawn
+// its window and set its icon name.
+TEST(ShippedAppDefaultsInTheBinary, StartsWithoutAWord)
+{
+    const char* binary = std::getenv("LUNACLOCK_BINARY");
+    const char* source = std::getenv("LUNACLOCK_SOURCE_DIR");
+    ASSERT_NE(binary, nullptr) << "LUNACLOCK_BINARY is not set";
+    ASSERT_NE(source, nullptr) << "LUNACLOCK_SOURCE_DIR is not set";
+    private_xvfb server;
+    const x_connection x(server.display_name());
+    const temp_dir dir;
+    const std::filesystem::path log = dir.path() / "program.log";
+    child_process program({{binary},
+                           {"DISPLAY=" + server.display_name(), "XFILESEARCHPATH=" + std::string(source) + "/data/%T/%N"},
+                           log.string(),
+                           std::nullopt});
+    ASSERT_TRUE(wait_until(x, [&] {
+        const std::optional<Window> w = find_window_by_name(x, "Lunaclock   by Orvane   v3.0.3");
+        return (w && !wm_icon_name(x, *w).value_or("").empty()) || !program.running();
+    }));
+    ASSERT_TRUE(program.running());
+    std::ifstream in(log);
+    std::ostringstream out;
+    out << in.rdbuf();
+    EXPECT_EQ(out.str(), "");
+}
+
 }  // namespace
