@@ -11,8 +11,14 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Debug -DLUNACLOCK_SANITIZE=ON
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
+# What `make install` and `make package` ship: an optimised, hardened build of
+# its own, without the tests.
+RELEASE_BUILD ?= build-release
+RELEASE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+# The app-defaults file of the source tree, found as an installed one is.
+APP_DEFAULTS = XFILESEARCHPATH='$(CURDIR)/data/%T/%N'
 
-.PHONY: all deps configure build run screenshot install package check soak bench clean
+.PHONY: all deps configure build release run screenshot install package check soak bench clean
 
 all: build
 
@@ -25,26 +31,34 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Without a display: a few seconds on a private Xvfb and a screenshot.
+release: deps
+	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) >/dev/null
+	@cmake --build $(RELEASE_BUILD) -j $(JOBS)
+
+# With the shipped app-defaults file. Without a display: a few seconds on a
+# private Xvfb and a screenshot.
 run: build
 	@if [ -z "$$DISPLAY" ]; then \
 	  echo "make run: no DISPLAY is set; running on a private Xvfb instead."; \
-	  scripts/screenshot $(BUILD)/lunaclock $(BUILD)/screenshot.png; \
+	  $(APP_DEFAULTS) scripts/screenshot $(BUILD)/lunaclock $(BUILD)/screenshot.png; \
 	else \
-	  $(BUILD)/lunaclock; \
+	  $(APP_DEFAULTS) $(BUILD)/lunaclock; \
 	fi
 
-# The picture in the README.
+# The picture in the README: the shipped look, and nothing of the caller's
+# own resources (~/.Xdefaults, XENVIRONMENT).
 screenshot: build
 	@mkdir -p docs
-	@scripts/screenshot $(BUILD)/lunaclock docs/screenshot.png
+	@home=$$(mktemp -d) && trap 'rm -rf "$$home"' EXIT && \
+	  HOME="$$home" XENVIRONMENT=/dev/null XUSERFILESEARCHPATH="$$home/%N" $(APP_DEFAULTS) \
+	  scripts/screenshot $(BUILD)/lunaclock docs/screenshot.png
 
 # DESTDIR is passed on to cmake --install through the environment.
-install: build
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --prefix $(PREFIX) --strip
 
-package: build
-	cd $(BUILD) && cpack -G DEB
+package: release
+	cd $(RELEASE_BUILD) && cpack -G DEB
 
 # The long runs (label soak) are left to `make soak`.
 check: build
@@ -64,4 +78,4 @@ bench: build
 	bench/run_bench.sh $(BUILD)
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize $(RELEASE_BUILD)

@@ -12,9 +12,14 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # The files an install under the prefix /usr puts in place.
+metainfo=usr/share/metainfo/${LUNACLOCK_APPSTREAM_ID:?}.metainfo.xml
 expected_files="usr/bin/lunaclock
-usr/share/man/man1/lunaclock.1
+usr/share/man/man1/lunaclock.1.gz
 usr/share/applications/lunaclock.desktop
+$metainfo
+usr/share/doc/lunaclock/copyright
+usr/share/doc/lunaclock/changelog.gz
+etc/X11/app-defaults/Lunaclock
 usr/share/icons/hicolor/16x16/apps/lunaclock.png
 usr/share/icons/hicolor/32x32/apps/lunaclock.png
 usr/share/icons/hicolor/48x48/apps/lunaclock.png
@@ -28,7 +33,20 @@ tree)
     [ -f "$work/root/$f" ] || fail "$f is not installed"
   done
   [ -x "$work/root/usr/bin/lunaclock" ] || fail "the binary is not executable"
-  cmp "$src/man/lunaclock.1" "$work/root/usr/share/man/man1/lunaclock.1" || fail "man page differs"
+  gzip -dc "$work/root/usr/share/man/man1/lunaclock.1.gz" | cmp "$src/man/lunaclock.1" - || fail "man page differs"
+  cmp "$src/data/app-defaults/Lunaclock" "$work/root/etc/X11/app-defaults/Lunaclock" || fail "app-defaults file differs"
+  # The changelog is CHANGELOG.md in Debian's format, newest release first.
+  gzip -dc "$work/root/usr/share/doc/lunaclock/changelog.gz" | head -n 1 >"$work/first"
+  [ "$(cat "$work/first")" = "lunaclock ($version) unstable; urgency=medium" ] || fail "changelog starts: $(cat "$work/first")"
+  # The licence text of the copyright file is the one of LICENSE.
+  awk '/^License: Expat$/ { start = NR } { line[NR] = $0 }
+       END { for (i = start + 1; i <= NR; i++) print line[i] }' "$work/root/usr/share/doc/lunaclock/copyright" |
+    sed 's/^ \.$//; s/^ //' >"$work/licence"
+  tail -n +5 "$src/LICENSE" | cmp - "$work/licence" || fail "the copyright file's licence differs from LICENSE"
+  # Another prefix: the app-defaults file under share/X11, nothing in /etc.
+  DESTDIR="$work/local" cmake --install "$build" --prefix /usr/local >"$work/log" || { cat "$work/log"; fail "cmake --install"; }
+  [ -f "$work/local/usr/local/share/X11/app-defaults/Lunaclock" ] || fail "no app-defaults file under /usr/local"
+  [ ! -e "$work/local/etc" ] || fail "an install under /usr/local wrote to /etc"
   for size in 16 32 48 64 128; do
     got=$(file -b "$work/root/usr/share/icons/hicolor/${size}x${size}/apps/lunaclock.png")
     case $got in
@@ -44,9 +62,10 @@ tree)
 desktop)
   desktop-file-validate "$src/data/lunaclock.desktop" >"$work/out" 2>&1 || { cat "$work/out"; fail "desktop-file-validate"; }
   cat "$work/out"
-  # Hints are advice; errors and warnings are not allowed.
-  if grep -E ': (error|warning):' "$work/out" >/dev/null; then fail "desktop entry has errors or warnings"; fi
-  for key in "Type=Application" "Name=Lunaclock" "Exec=lunaclock" "Icon=lunaclock" "StartupWMClass=Lunaclock"; do
+  # Not even a hint.
+  [ ! -s "$work/out" ] || fail "desktop-file-validate has remarks"
+  for key in "Type=Application" "Name=Lunaclock" "Exec=lunaclock" "Icon=lunaclock" "StartupWMClass=Lunaclock" \
+             "Categories=Science;Astronomy;"; do
     grep -qx "$key" "$src/data/lunaclock.desktop" || fail "missing $key"
   done
   ;;
@@ -72,6 +91,11 @@ package)
     case $depends in *"$lib"*) ;; *) fail "Depends lacks $lib: $depends" ;; esac
   done
   case $depends in *libxt6*) ;; *) fail "Depends lacks libxt6: $depends" ;; esac
+  # The font that the app-defaults file names.
+  case $depends in *fonts-dejavu-core*) ;; *) fail "Depends lacks fonts-dejavu-core: $depends" ;; esac
+  dpkg-deb -f "$deb" Maintainer | grep -q '^[^<]* <[^@>]*@[^@>]*\.[^@>]*>$' || fail "Maintainer: $(dpkg-deb -f "$deb" Maintainer)"
+  dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./conffiles >"$work/conffiles"
+  grep -qx /etc/X11/app-defaults/Lunaclock "$work/conffiles" || fail "the app-defaults file is not a conffile"
   dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||' >"$work/contents"
   for f in $expected_files; do
     grep -qx "$f" "$work/contents" || fail "the package lacks $f"
@@ -79,6 +103,28 @@ package)
   dpkg-deb -x "$deb" "$work/root"
   got=$(env -u DISPLAY "$work/root/usr/bin/lunaclock" --version) || fail "the packaged binary did not run"
   [ "$got" = "lunaclock $version" ] || fail "--version printed: $got"
+  # Stripped, PIE, and in an optimised build with Debian's hardening: full
+  # relro (bind now), stack protector and fortified functions.
+  bin="$work/root/usr/bin/lunaclock"
+  case $(file -b "$bin") in *"pie executable"*", stripped"*) ;; *) fail "binary is: $(file -b "$bin")" ;; esac
+  if [ "${LUNACLOCK_HARDENED:-OFF}" = ON ]; then
+    readelf -d "$bin" | grep -q 'FLAGS.*BIND_NOW' || fail "binary not linked with -z now"
+    readelf -lW "$bin" | grep -q GNU_RELRO || fail "binary not linked with -z relro"
+    readelf --dyn-syms -W "$bin" | grep -q __stack_chk_fail || fail "binary without stack protector"
+    readelf --dyn-syms -W "$bin" | grep -q '__[a-z]*_chk' || fail "binary without fortified functions"
+  fi
+  # Every tag at pedantic level is shown; errors and warnings fail.
+  lintian --pedantic "$deb" >"$work/lintian" 2>&1 || true
+  cat "$work/lintian"
+  if grep -E '^(E|W): ' "$work/lintian" >/dev/null; then fail "lintian reports errors or warnings"; fi
+  ;;
+appstream)
+  appstreamcli validate --pedantic --no-net "$build/dist/$(basename "$metainfo")" >"$work/out" 2>&1 ||
+    { cat "$work/out"; fail "appstreamcli validate"; }
+  cat "$work/out"
+  # Not even an info or pedantic remark.
+  if grep -E '^[EWIP]: ' "$work/out" >/dev/null; then fail "appstreamcli has remarks"; fi
+  grep -q "<release version=\"$version\"" "$build/dist/$(basename "$metainfo")" || fail "metainfo lacks release $version"
   ;;
 cli)
   # Both answer without a display, on standard output, with status 0.

@@ -33,5 +33,6 @@ target_link_libraries(test_visuals PRIVATE test_support GTest::gtest_main)
 gtest_discover_tests(test_visuals TEST_PREFIX "test_visuals." DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
   PROPERTIES LABELS x11 TIMEOUT 120
   ENVIRONMENT "LUNACLOCK_BINARY=$<TARGET_FILE:lunaclock>;LUNACLOCK_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+hermetic_discovered_tests(test_visuals)
 
 lunaclock_test(test_clock_jumps LABELS x11 SOURCES ${REL}/test_clock_jumps.cpp)

@@ -190,6 +190,8 @@ child_process::child_process(const spec& s)
         const auto eq = e.find('=');
         if (eq != std::string::npos) {
             setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+        } else {
+            unsetenv(e.c_str());
         }
     }
     if (s.fake_start) {

@@ -40,7 +40,7 @@ class child_process {
 public:
     struct spec {
         std::vector<std::string> argv;              // argv[0] is the file to run
-        std::vector<std::string> env;               // "NAME=value", over the parent's environment
+        std::vector<std::string> env;               // "NAME=value" over the parent's environment; "NAME" unsets
         std::string output_file = "/dev/null";      // stdout and stderr
         // Start-at instant for libfaketime, in UTC; written in the child's own
         // TZ because libfaketime reads its "@" timestamp as local time.

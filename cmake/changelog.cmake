@@ -1,0 +1,56 @@
+# Writes CHANGELOG.md as a Debian changelog (the package's changelog.gz).
+# Script mode: cmake -DIN=CHANGELOG.md -DOUT=changelog -DPACKAGE=name
+#                    -DMAINTAINER="Name <address>" -P changelog.cmake
+# A release is "## VERSION (YYYY-MM-DD)" followed by "- " items, which may
+# continue on lines indented by two spaces.
+file(STRINGS "${IN}" lines ENCODING UTF-8)
+
+# Days since 1970-01-01 of a Gregorian date (H. Hinnant, days_from_civil),
+# for the weekday that the changelog's RFC 5322 date needs.
+function(weekday_of year month day out)
+  if(month LESS_EQUAL 2)
+    math(EXPR year "${year} - 1")
+  endif()
+  math(EXPR era "${year} / 400")
+  math(EXPR yoe "${year} - ${era} * 400")
+  if(month GREATER 2)
+    math(EXPR mp "${month} - 3")
+  else()
+    math(EXPR mp "${month} + 9")
+  endif()
+  math(EXPR doy "(153 * ${mp} + 2) / 5 + ${day} - 1")
+  math(EXPR doe "${yoe} * 365 + ${yoe} / 4 - ${yoe} / 100 + ${doy}")
+  math(EXPR days "${era} * 146097 + ${doe} - 719468")
+  # 1970-01-01 was a Thursday.
+  math(EXPR index "(${days} + 3) % 7")
+  set(names Mon Tue Wed Thu Fri Sat Sun)
+  list(GET names ${index} name)
+  set(${out} ${name} PARENT_SCOPE)
+endfunction()
+
+set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+set(text "")
+set(trailer "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^## ([^ ]+) \\(([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])\\)$")
+    set(version ${CMAKE_MATCH_1})
+    set(y ${CMAKE_MATCH_2})
+    set(m ${CMAKE_MATCH_3})
+    set(d ${CMAKE_MATCH_4})
+    string(REGEX REPLACE "^0" "" m_num ${m})
+    math(EXPR m_index "${m_num} - 1")
+    list(GET months ${m_index} month_name)
+    weekday_of(${y} ${m_num} ${d} wday)
+    string(APPEND text "${trailer}${PACKAGE} (${version}) unstable; urgency=medium\n\n")
+    set(trailer "\n -- ${MAINTAINER}  ${wday}, ${d} ${month_name} ${y} 00:00:00 +0000\n\n")
+  elseif(line MATCHES "^- (.*)$")
+    string(APPEND text "  * ${CMAKE_MATCH_1}\n")
+  elseif(line MATCHES "^  (.*)$" AND NOT trailer STREQUAL "")
+    string(APPEND text "    ${CMAKE_MATCH_1}\n")
+  endif()
+endforeach()
+if(trailer STREQUAL "")
+  message(FATAL_ERROR "${IN}: no release heading \"## VERSION (YYYY-MM-DD)\"")
+endif()
+string(REGEX REPLACE "\n\n$" "\n" trailer "${trailer}")
+file(WRITE "${OUT}" "${text}${trailer}")
