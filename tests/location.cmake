@@ -1,0 +1,6 @@
+# Tests of the observer's place: the location settings and the time zone's
+# place (pure, label core), moonrise and moonset against the physics (core),
+# their panel rows in-process (x11) and on the built program (e2e).
+# Included by tests/CMakeLists.txt.
+lunaclock_test(test_moon_rise_set LABELS core SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_moon_rise_set.cpp)
+lunaclock_test(test_location_settings LABELS core SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_location_settings.cpp)
