@@ -4,3 +4,6 @@
 # Included by tests/CMakeLists.txt.
 lunaclock_test(test_moon_rise_set LABELS core SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_moon_rise_set.cpp)
 lunaclock_test(test_location_settings LABELS core SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_location_settings.cpp)
+lunaclock_test(test_rise_set_rows LABELS core SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_rise_set_rows.cpp)
+lunaclock_test(test_rise_set_x LABELS x11 SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_rise_set_x.cpp)
+target_link_options(test_rise_set_x PRIVATE -Wl,--wrap=_Z13find_rise_setdRK14observer_placed)
