@@ -7,3 +7,7 @@ lunaclock_test(test_location_settings LABELS core SOURCES ${CMAKE_CURRENT_LIST_D
 lunaclock_test(test_rise_set_rows LABELS core SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_rise_set_rows.cpp)
 lunaclock_test(test_rise_set_x LABELS x11 SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_rise_set_x.cpp)
 target_link_options(test_rise_set_x PRIVATE -Wl,--wrap=_Z13find_rise_setdRK14observer_placed)
+lunaclock_test(test_rise_set_e2e LABELS e2e x11
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_rise_set_e2e.cpp
+  LIBS e2e_support astro)
+add_dependencies(test_rise_set_e2e lunaclock)
