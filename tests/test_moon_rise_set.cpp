@@ -37,49 +37,18 @@ const place_case places[] = {
 const double month_start = jd_of(2025, 1, 1, 0, 0, 0);
 const double month_end = jd_of(2025, 2, 1, 0, 0, 0);
 
-struct event {
-    double jd;
-    bool rise;
-};
-
-// Every rise and set in the month, found by asking for the next ones again
-// and again from just after the earlier of the two.
-std::vector<event> search_month(const observer_place& place, bool& up_at_start)
-{
-    std::vector<event> events;
-    double from = month_start;
-    bool first = true;
-    while (from < month_end) {
-        const rise_set_events found = find_rise_set(from, place);
-        if (first) {
-            up_at_start = found.up_at_start;
-            first = false;
-        }
-        if (!found.rise && !found.set) {
-            break;
-        }
-        const bool rise_first = found.rise && (!found.set || *found.rise < *found.set);
-        const double when = rise_first ? *found.rise : *found.set;
-        if (when >= month_end) {
-            break;
-        }
-        events.push_back({when, rise_first});
-        from = when + one_second;
-    }
-    return events;
-}
-
 // The month's events of a place, searched once for all the tests.
-const std::vector<event>& events_of_month(const place_case& c, bool& up_at_start)
+const std::vector<horizon_crossing>& events_of_month(const place_case& c, bool& up_at_start)
 {
     struct searched {
-        std::vector<event> events;
+        std::vector<horizon_crossing> events;
         bool up_at_start = false;
     };
     static std::map<std::string, searched> months;
     auto [it, added] = months.try_emplace(c.name);
     if (added) {
-        it->second.events = search_month(c.place, it->second.up_at_start);
+        it->second.events = rises_and_sets(month_start, month_end, c.place);
+        it->second.up_at_start = find_rise_set(month_start, c.place, 0.0).up_at_start;
     }
     up_at_start = it->second.up_at_start;
     return it->second.events;
@@ -90,14 +59,14 @@ TEST(MoonRiseSet, AltitudeCrossesTheStandardAltitudeAtEveryEventOfAMonth)
     for (const place_case& c : places) {
         SCOPED_TRACE(c.name);
         bool up_at_start = false;
-        const std::vector<event> events = events_of_month(c, up_at_start);
+        const std::vector<horizon_crossing> events = events_of_month(c, up_at_start);
         ASSERT_FALSE(events.empty());
         EXPECT_EQ(up_at_start, moon_altitude(month_start, c.place) > moon_standard_altitude);
 
         bool up = up_at_start;
         double previous = month_start;
         double longest_quiet = 0.0;
-        for (const event& e : events) {
+        for (const horizon_crossing& e : events) {
             SCOPED_TRACE(std::string(e.rise ? "rise" : "set") + " at JD " + std::to_string(e.jd));
             // Rises and sets alternate: nothing was skipped between them.
             EXPECT_NE(e.rise, up);
@@ -139,7 +108,7 @@ TEST(MoonRiseSet, OneDayOfTheMonthHasNoMoonrise)
         SCOPED_TRACE(c.name);
         bool up_at_start = false;
         std::vector<double> rises;
-        for (const event& e : events_of_month(c, up_at_start)) {
+        for (const horizon_crossing& e : events_of_month(c, up_at_start)) {
             if (e.rise) {
                 rises.push_back(e.jd);
             }

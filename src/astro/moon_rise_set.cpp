@@ -135,3 +135,23 @@ rise_set_events find_rise_set(double jd, const observer_place& place, double spa
     }
     return events;
 }
+
+std::vector<horizon_crossing> rises_and_sets(double from, double to, const observer_place& place)
+{
+    constexpr double one_second = 1.0 / 86400.0;
+    std::vector<horizon_crossing> crossings;
+    while (from < to) {
+        const rise_set_events found = find_rise_set(from, place);
+        if (!found.rise && !found.set) {
+            break;
+        }
+        const bool rise_first = found.rise && (!found.set || *found.rise < *found.set);
+        const double when = rise_first ? *found.rise : *found.set;
+        if (when >= to) {
+            break;
+        }
+        crossings.push_back({when, rise_first});
+        from = when + one_second;
+    }
+    return crossings;
+}

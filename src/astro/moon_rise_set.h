@@ -2,6 +2,7 @@
 // Moonrise and moonset for an observer, from libnova's lunar positions.
 
 #include <optional>
+#include <vector>
 
 struct observer_place {
     double latitude = 0.0;   // degrees, north positive
@@ -37,3 +38,12 @@ struct rise_set_events {
 // holds at high latitudes, where the moon can stay up or down for days). A
 // rise and a set less than 10 minutes apart (a graze) may be missed.
 rise_set_events find_rise_set(double jd, const observer_place& place, double span_days = rise_set_search_days);
+
+struct horizon_crossing {
+    double jd = 0.0;  // Julian date, UT
+    bool rise = false;
+};
+
+// Every rise and set from one Julian date to another, in order, each found
+// by find_rise_set from just after the one before.
+std::vector<horizon_crossing> rises_and_sets(double from, double to, const observer_place& place);
