@@ -17,7 +17,9 @@
 #include "app_harness.h"
 #include "app_state.h"
 #include "moon_rise_set.h"
+#include "rise_set_checks.h"
 #include "rise_set_panel.h"
+#include "settings.h"
 #include "test_dates.h"
 #include "update_cycle.h"
 #include "xvfb.h"
@@ -35,12 +37,6 @@ extern "C" rise_set_events __wrap__Z13find_rise_setdRK14observer_placed(double j
 }
 
 namespace {
-
-std::time_t utc_instant_of(int year, int month, int day, int hour)
-{
-    std::tm t = utc_tm(year, month, day, hour);
-    return timegm(&t);
-}
 
 // A Unix time from a Julian date, to the second.
 std::time_t unix_of(double jd) { return static_cast<std::time_t>(std::llround((jd - 2440587.5) * 86400.0)); }
@@ -61,22 +57,6 @@ std::vector<std::string> place_args(const observer_place& p)
 {
     return {"-xrm", "Lunaclock.latitude: " + std::to_string(p.latitude), "-xrm",
             "Lunaclock.longitude: " + std::to_string(p.longitude)};
-}
-
-// "<dd Mon yyyy hh:mm>" at the end of a row text, read in the local zone
-// (the abbreviation after it is left out): the Julian date of that minute.
-std::optional<double> shown_minute(const std::string& text)
-{
-    const std::size_t digits = text.find_first_of("0123456789");
-    if (digits == std::string::npos) {
-        return std::nullopt;
-    }
-    std::tm local{};
-    if (strptime(text.c_str() + digits, "%d %b %Y %H:%M", &local) == nullptr) {
-        return std::nullopt;
-    }
-    local.tm_isdst = -1;
-    return jd_of(std::mktime(&local));
 }
 
 class RiseSetX : public ::testing::Test {
@@ -128,7 +108,7 @@ TEST_F(RiseSetX, GroupOnlyWithBothLatitudeAndLongitude)
     };
     for (const group_case& c : cases) {
         SCOPED_TRACE(c.name);
-        start("UTC", utc_instant_of(2025, 1, 10, 12), c.args);
+        start("UTC", utc_hour(2025, 1, 10, 12), c.args);
         Widget col1_rc = XtNameToWidget(app_state.toplevel, "*col1_rc");
         ASSERT_NE(col1_rc, nullptr);
         std::vector<std::string> names;
@@ -162,23 +142,9 @@ TEST_F(RiseSetX, GroupOnlyWithBothLatitudeAndLongitude)
     }
 }
 
-// The minute shown is the one in which the moon's altitude, from libnova,
-// crosses the standard altitude the right way.
-void expect_crossing_in(const std::string& text, const observer_place& place, bool rise, double clock)
-{
-    SCOPED_TRACE(text);
-    const std::optional<double> minute = shown_minute(text);
-    ASSERT_TRUE(minute);
-    EXPECT_GT(*minute + 1.0 / 1440.0, clock);
-    const double at_start = moon_altitude(*minute, place) - moon_standard_altitude;
-    const double at_end = moon_altitude(*minute + 1.0 / 1440.0, place) - moon_standard_altitude;
-    EXPECT_EQ(at_start < 0.0, rise);
-    EXPECT_EQ(at_end > 0.0, rise);
-}
-
 TEST_F(RiseSetX, SydneyRowsAreTheNextRiseAndSet)
 {
-    const std::time_t now = utc_instant_of(2025, 1, 10, 12);  // 23:00 AEDT
+    const std::time_t now = utc_hour(2025, 1, 10, 12);  // 23:00 AEDT
     start("Australia/Sydney", now, place_args(sydney));
     const std::string rise = rise_text();
     const std::string set = set_text();
@@ -201,8 +167,8 @@ TEST_F(RiseSetX, TromsoWhileTheMoonStaysUpOrDownForDays)
         std::time_t now;
         bool up;
     } const cases[] = {
-        {"up", utc_instant_of(2025, 1, 11, 12), true},
-        {"down", utc_instant_of(2025, 1, 25, 12), false},
+        {"up", utc_hour(2025, 1, 11, 12), true},
+        {"down", utc_hour(2025, 1, 25, 12), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,7 +185,7 @@ TEST_F(RiseSetX, TromsoWhileTheMoonStaysUpOrDownForDays)
 
 TEST_F(RiseSetX, SearchesOnlyWhenAShownEventPassesOrTheClockGoesBack)
 {
-    const std::time_t now = utc_instant_of(2025, 1, 10, 12);
+    const std::time_t now = utc_hour(2025, 1, 10, 12);
     start("Australia/Sydney", now, place_args(sydney));
     ASSERT_EQ(searches, 1);
     const std::string rise = rise_text();
@@ -254,6 +220,35 @@ TEST_F(RiseSetX, SearchesOnlyWhenAShownEventPassesOrTheClockGoesBack)
     run_at(past);
     EXPECT_EQ(searches, 3);
     EXPECT_EQ(rise_text(), rise);
+}
+
+// The settings as start-up reads them from the resources, with the time zone
+// deciding an automatic hemisphere only when no latitude is given.
+TEST_F(RiseSetX, HemisphereFromResourcesAndTimeZone)
+{
+    struct {
+        const char* name;
+        const char* tz;
+        std::vector<std::string> args;
+        bool southern;
+    } const cases[] = {
+        {"default", "Australia/Sydney", {}, false},
+        {"south", "Europe/Berlin", {"-xrm", "Lunaclock.hemisphere: south"}, true},
+        {"auto in Sydney", "Australia/Sydney", {"-xrm", "Lunaclock.hemisphere: auto"}, true},
+        {"auto in Auckland", ":Pacific/Auckland", {"-xrm", "*Hemisphere: auto"}, true},
+        {"auto in Berlin", "Europe/Berlin", {"-xrm", "Lunaclock.hemisphere: auto"}, false},
+        {"auto, a zone by rule", "AEST-10AEDT,M10.1.0,M4.1.0/3", {"-xrm", "Lunaclock.hemisphere: auto"}, false},
+        {"auto, the latitude wins", "Europe/Berlin",
+         {"-xrm", "Lunaclock.hemisphere: auto", "-xrm", "Lunaclock.latitude: -33.87"}, true},
+        {"auto, a bad latitude is unset", "Australia/Sydney",
+         {"-xrm", "Lunaclock.hemisphere: auto", "-xrm", "Lunaclock.latitude: 52N"}, true},
+        {"bad word", "Australia/Sydney", {"-xrm", "Lunaclock.hemisphere: southern"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        start(c.tz, utc_hour(2025, 1, 10, 12), c.args);
+        EXPECT_EQ(settings.southern_view, c.southern);
+    }
 }
 
 }  // namespace
