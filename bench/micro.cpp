@@ -12,6 +12,7 @@
 #include "app_harness.h"
 #include "app_state.h"
 #include "events.h"
+#include "moon_rise_set.h"
 #include "moon_sun.h"
 #include "nova_calls.h"
 #include "panel_text.h"
@@ -93,6 +94,22 @@ void BM_search_phase_dates(benchmark::State& state)
     }
 }
 BENCHMARK(BM_search_phase_dates);
+
+// One search for the next moonrise and moonset, done about twice a day with a
+// location set: at Sydney (both within a day), and at Tromso from 11 and 25
+// January 2025, when the moon stays up (down) for days and the search runs on.
+void BM_find_rise_set(benchmark::State& state)
+{
+    const bool far_north = state.range(0) != 0;
+    const observer_place place = far_north ? observer_place{69.65, 18.96} : observer_place{-33.87, 151.21};
+    const double start = far_north ? 2460687.0 + 14.0 * static_cast<double>(state.range(1)) : 2460686.0;
+    double jd = start;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(find_rise_set(jd, place));
+        jd += 0.001;
+    }
+}
+BENCHMARK(BM_find_rise_set)->Args({0, 0})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond);
 
 // Arg: phase fraction in thousandths; 0 = monochrome radius, 1 = colour radius.
 void BM_build_phase_bitmap(benchmark::State& state)

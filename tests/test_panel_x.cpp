@@ -42,21 +42,6 @@ unsigned long requests_of(const std::function<void()>& f)
     return XNextRequest(display) - before;
 }
 
-// The text that a label shows, read back from the toolkit.
-std::string label_text(Widget w)
-{
-    XmString label = nullptr;
-    XtVaGetValues(w, XmNlabelString, &label, nullptr);
-    char* text = nullptr;
-    std::string result = "<unreadable>";
-    if (label != nullptr && XmStringGetLtoR(label, const_cast<char*>(XmFONTLIST_DEFAULT_TAG), &text) && text) {
-        result = text;
-        XtFree(text);
-    }
-    XmStringFree(label);
-    return result;
-}
-
 // Sets a label behind the cache's back.
 void set_label_directly(Widget w, const char* text)
 {

@@ -25,17 +25,6 @@
 
 namespace {
 
-std::vector<Widget> children_of(Widget w)
-{
-    if (!XtIsComposite(w)) {
-        return {};
-    }
-    WidgetList list = nullptr;
-    Cardinal count = 0;
-    XtVaGetValues(w, XmNchildren, &list, XmNnumChildren, &count, nullptr);
-    return {list, list + count};
-}
-
 std::vector<std::string> child_names(Widget w)
 {
     std::vector<std::string> names;
@@ -50,22 +39,6 @@ Widget named(const char* name)
 {
     const std::string path = std::string("*") + name;
     return XtNameToWidget(app_state.toplevel, path.c_str());
-}
-
-// The text of a label, all segments, whatever their tag.
-std::string label_text(Widget w)
-{
-    XmString s = nullptr;
-    XtVaGetValues(w, XmNlabelString, &s, nullptr);
-    if (s == nullptr) {
-        return "<null>";
-    }
-    char* text = static_cast<char*>(
-        XmStringUnparse(s, nullptr, XmCHARSET_TEXT, XmCHARSET_TEXT, nullptr, 0, XmOUTPUT_ALL));
-    XmStringFree(s);
-    std::string result = text != nullptr ? text : "";
-    XtFree(text);
-    return result;
 }
 
 unsigned char uchar_resource(Widget w, const char* resource)

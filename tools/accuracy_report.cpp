@@ -1,7 +1,8 @@
 // Prints, as Markdown, how far the program's phase instants and distances lie
 // from the published tables in tests/data/: per year and phase the count and
 // the least, greatest and mean difference (program minus published) in
-// minutes, and every distance with its difference. docs/accuracy.md is this
+// minutes, and every distance with its difference; then moonrise and moonset
+// against the moon's altitude (rise_set_accuracy.cpp). docs/accuracy.md is this
 // output:  make accuracy   (or  build/accuracy_report > docs/accuracy.md).
 //
 // The tables are found under $LUNACLOCK_SOURCE_DIR/tests/data, else under the
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "reference_tables.h"
+#include "rise_set_accuracy.h"
 
 #ifndef LUNACLOCK_SOURCE_DIR
 #define LUNACLOCK_SOURCE_DIR "."
@@ -133,5 +135,6 @@ int main()
         "the table's seventh decimal alone is worth up to 7.5 km.\n",
         moon_km.count, moon_km.least, moon_km.greatest, moon_km.mean(), sun_au.count, sun_au.least,
         sun_au.greatest, sun_au.least * reference::km_per_au, sun_au.greatest * reference::km_per_au);
+    print_rise_set_accuracy();
     return 0;
 }

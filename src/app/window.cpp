@@ -11,6 +11,8 @@
 
 #include "app_state.h"
 #include "events.h"
+#include "rise_set_panel.h"
+#include "settings.h"
 
 const std::array<const char*, 17> row_labels{
     "Julian date:    ", "Universal time: ", "Local time:     ", "",
@@ -81,6 +83,12 @@ void build_main_window()
         }
     }
 
+    // Moonrise and moonset, below the sun's group, only for a set location.
+    rise_set_panel = rise_set_panel_record{};
+    if (settings.has_location()) {
+        build_rise_set_group(col1_rc);
+    }
+
     Widget frame = XtVaCreateManagedWidget("frame", xmFrameWidgetClass, slave_rc, XmNshadowType,
                                            XmSHADOW_ETCHED_IN, XmNmarginWidth, 3, XmNmarginHeight, 3, nullptr);
     Widget canvas = XtVaCreateManagedWidget("canvas", xmDrawingAreaWidgetClass, frame, XmNwidth, 64, XmNheight, 64,
@@ -94,4 +102,14 @@ void build_main_window()
                                           test_label.get(), nullptr);
     XtAddCallback(test, XmNvalueChangedCallback, on_test_toggled, nullptr);
     XtVaSetValues(test, XmNset, app_state.test_mode, nullptr);
+}
+
+void build_rise_set_group(Widget col1_rc)
+{
+    Widget txt5_rc = rowcolumn("txt5_rc", etched_frame("txt5_f", col1_rc), XmVERTICAL);
+    for (std::size_t i = 0; i < rise_set_labels.size(); ++i) {
+        Widget cell = rowcolumn("cell", txt5_rc, XmHORIZONTAL);
+        label("llabel", cell, rise_set_labels[i], XmALIGNMENT_BEGINNING);
+        rise_set_panel.value_widgets[i] = label("lvalue", cell, "", XmALIGNMENT_END);
+    }
 }

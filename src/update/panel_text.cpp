@@ -106,7 +106,7 @@ text_buffer sun_distance_text(double sun_distance_km, double distance_factor)
                          "astronomical units.");
 }
 
-text_buffer phase_date_text(double jd)
+text_buffer local_minute_text(double jd)
 {
     const civil_time c = civil_from_julian(jd);
     std::tm utc{};
@@ -121,6 +121,12 @@ text_buffer phase_date_text(double jd)
     if (std::strftime(text.data(), strftime_size, "%d %b %Y %H:%M %Z", std::localtime(&instant)) == 0) {
         text[0] = '\0';
     }
+    return text;
+}
+
+text_buffer phase_date_text(double jd)
+{
+    text_buffer text = local_minute_text(jd);
     pad_to(text, phase_date_width);
     return text;
 }

@@ -30,6 +30,8 @@ text_buffer phase_text(double illuminated_fraction);
 text_buffer moon_distance_text(double moon_distance_km, double distance_factor);
 text_buffer degrees_text(double degrees);
 text_buffer sun_distance_text(double sun_distance_km, double distance_factor);
+// An instant in local time, truncated to the minute: "%d %b %Y %H:%M %Z".
+text_buffer local_minute_text(double jd);
 // A phase instant in local time, truncated to the minute, padded to 23.
 text_buffer phase_date_text(double jd);
 // Lunation number (Brown's series: lunation 1 began 1923 January 17) of the

@@ -1,5 +1,6 @@
 #include "app_harness.h"
 
+#include <Xm/Xm.h>
 #include <unistd.h>
 
 #include "app_state.h"
@@ -51,3 +52,29 @@ void dispatch_for(std::chrono::milliseconds duration)
 }
 
 Display* program_display() { return XtDisplay(app_state.toplevel); }
+
+std::string label_text(Widget w)
+{
+    XmString s = nullptr;
+    XtVaGetValues(w, XmNlabelString, &s, nullptr);
+    if (s == nullptr) {
+        return "<null>";
+    }
+    char* text = static_cast<char*>(
+        XmStringUnparse(s, nullptr, XmCHARSET_TEXT, XmCHARSET_TEXT, nullptr, 0, XmOUTPUT_ALL));
+    XmStringFree(s);
+    std::string result = text != nullptr ? text : "";
+    XtFree(text);
+    return result;
+}
+
+std::vector<Widget> children_of(Widget w)
+{
+    if (!XtIsComposite(w)) {
+        return {};
+    }
+    WidgetList list = nullptr;
+    Cardinal count = 0;
+    XtVaGetValues(w, XmNchildren, &list, XmNnumChildren, &count, nullptr);
+    return {list, list + count};
+}

@@ -22,5 +22,10 @@ bool dispatch_until(const std::function<bool()>& done,
 // Dispatches everything that arrives within the given time.
 void dispatch_for(std::chrono::milliseconds duration);
 
+// The text of a label, all segments, whatever their tag.
+std::string label_text(Widget w);
+// The children of a composite widget (none for any other).
+std::vector<Widget> children_of(Widget w);
+
 // The Display of the program's top-level shell.
 Display* program_display();
