@@ -30,14 +30,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::vector<Widget> children_of(Widget w)
-{
-    WidgetList list = nullptr;
-    Cardinal count = 0;
-    XtVaGetValues(w, XmNchildren, &list, XmNnumChildren, &count, nullptr);
-    return {list, list + count};
-}
-
 // Standard error goes to a file while it lives; the toolkit writes its
 // warnings there.
 class captured_stderr {
