@@ -3,7 +3,7 @@
 
 # The harness for every test that runs the built program as a child: child
 # processes, the test's own X connection, event waits and window searches.
-add_library(e2e_support STATIC ${CMAKE_CURRENT_LIST_DIR}/support/e2e.cpp)
+add_library(e2e_support STATIC ${CMAKE_CURRENT_LIST_DIR}/support/e2e.cpp ${CMAKE_CURRENT_LIST_DIR}/support/xtrace.cpp)
 target_include_directories(e2e_support PUBLIC ${CMAKE_CURRENT_LIST_DIR}/support)
 target_link_libraries(e2e_support PUBLIC test_support X11::X11)
 
