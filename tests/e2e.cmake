@@ -10,3 +10,7 @@ target_link_libraries(e2e_support PUBLIC test_support X11::X11)
 lunaclock_test(test_e2e LABELS e2e x11
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_e2e.cpp
   LIBS e2e_support astro)
+
+# The command line and the window manager's hints of the real program.
+lunaclock_test(test_shell_e2e LABELS e2e x11 SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_shell_e2e.cpp LIBS e2e_support)
+add_dependencies(test_shell_e2e lunaclock)
