@@ -212,9 +212,10 @@ TEST_P(WindowHints, PositionOnlyWhenAskedForAndThePidOfTheProcess)
         EXPECT_NE(shown.find(c.location), std::string::npos) << shown;
         EXPECT_EQ(shown.find("program specified location"), std::string::npos) << shown;
     }
-    EXPECT_NE(shown.find("_NET_WM_PID(CARDINAL) = " + std::to_string(session.program().pid()) + "\n"),
-              std::string::npos)
-        << shown;
+    std::string pid_line = "_NET_WM_PID(CARDINAL) = ";
+    pid_line += std::to_string(session.program().pid());
+    pid_line += '\n';
+    EXPECT_NE(shown.find(pid_line), std::string::npos) << shown;
     std::array<char, 256> host{};
     gethostname(host.data(), host.size() - 1);
     EXPECT_NE(shown.find(std::string("WM_CLIENT_MACHINE(STRING) = \"") + host.data() + "\""), std::string::npos)

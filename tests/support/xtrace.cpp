@@ -124,12 +124,16 @@ traced_program::traced_program(const std::string& display_name, const spec& s)
     // env(1) gives the program, and not xtrace, its environment: resource
     // files looked for only where there are none, and whatever the test adds
     // (libfaketime among it).
+    // Built piece by piece: ":" + std::to_string(...) trips a false
+    // -Wrestrict of GCC 12 in optimised builds.
+    std::string proxy_display = ":";
+    proxy_display += std::to_string(free_display_number());
     std::vector<std::string> argv{"xtrace",
                                   "-n",
                                   "-d",
                                   display_name,
                                   "-D",
-                                  ":" + std::to_string(free_display_number()),
+                                  proxy_display,
                                   "--monotonic-timestamps",
                                   "-o",
                                   (dir_.path() / "trace.log").string(),
