@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "e2e.h"
+#include "expected_picture.h"
 #include "moon_images.h"
 #include "moon_sun.h"
 #include "test_dates.h"
@@ -208,18 +209,6 @@ reduced_trace reduce(const std::vector<trace_line>& lines)
 
 // ---- The expected sequences, from the program's steps ------------------------
 
-// The lit span of offset i for radius r and phase fraction p, columns left to
-// right inclusive (right < left: no span).
-std::pair<int, int> lit_span(int i, double r, double p)
-{
-    const double k = std::cos(std::asin(static_cast<double>(i) / r)) * r;
-    const double c = std::cos(6.283185307179586 * p);
-    if (p < 0.5) {
-        return {static_cast<int>(32.0 + c * k), static_cast<int>(32.0 + k)};
-    }
-    return {static_cast<int>(32.0 - k), static_cast<int>(32.0 - c * k)};
-}
-
 // The points of one colour picture, in drawing order, as (x, y, slot).
 struct slot_point {
     int x;
@@ -237,9 +226,9 @@ std::vector<slot_point> colour_points(double p)
         }
     }
     // The lit spans: row 28 + i, then row 28 - i.
-    const double r = (p < 0.01 || p > 0.99) ? 28.0 : 27.0;
+    const double r = expected_colour_radius(p);
     for (int i = 0; i < static_cast<int>(r); ++i) {
-        const auto [left, right] = lit_span(i, r, p);
+        const auto [left, right] = expected_lit_span(i, r, p);
         const auto draw_row = [&](int row) {
             for (int x = left; x <= right; ++x) {
                 const int level = moon_color_image[static_cast<std::size_t>(row)][static_cast<std::size_t>(x)];
