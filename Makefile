@@ -64,4 +64,4 @@ bench: build
 	bench/run_bench.sh $(BUILD)
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-release
