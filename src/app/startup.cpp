@@ -7,6 +7,7 @@
 #include "events.h"
 #include "graphics.h"
 #include "options.h"
+#include "settings.h"
 #include "shell_hints.h"
 #include "update_cycle.h"
 #include "window.h"
@@ -27,6 +28,7 @@ void start_up(int& argc, char** argv)
     app_state.toplevel = XtVaAppInitialize(&app_state.app_context, "Lunaclock", pass_through_options,
                                            XtNumber(pass_through_options), &argc, argv, nullptr, nullptr);
     forget_default_position(app_state.toplevel);
+    read_settings();
     read_options(argc, argv);
     if (app_state.color_mode == -2) {
         app_state.color_mode = 1;

@@ -1,0 +1,6 @@
+#include "time_zone_place.h"
+
+std::optional<double> time_zone_latitude()
+{
+    return std::nullopt;
+}
