@@ -404,9 +404,9 @@ TEST_P(RequestSequence, StartUpAndTheFirstTwoRedrawsFollowTheSteps)
             return result.complete || !result.wrong.empty();
         },
         30s);
-    EXPECT_EQ(result.wrong, "") << "xtrace in " << program.dir();
+    EXPECT_EQ(result.wrong, "") << program.output();
     EXPECT_TRUE(result.complete) << seen.ops.size() << " operations seen of " << want.size()
-                                 << " expected; xtrace in " << program.dir();
+                                 << " expected; " << program.output();
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RequestSequence,

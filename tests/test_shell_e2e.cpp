@@ -93,7 +93,11 @@ TEST_P(CommandLine, EveryOptionTakesEffect)
     bool shown_test_clock = false;
     std::optional<std::string> unit;
     ASSERT_TRUE(wait_until(d, [&] {
-        if (!client && (client = find_window_by_name(d, title))) {
+        if (!client) {
+            client = find_window_by_name(d, title);
+        }
+        // The shell's window gets its title before its children exist.
+        if (client && !canvas) {
             canvas = find_canvas(d, *client);
         }
         for (const traced_program::drawn_text& t : program.texts()) {
@@ -105,7 +109,7 @@ TEST_P(CommandLine, EveryOptionTakesEffect)
             }
         }
         return client && canvas && shown_time && unit;
-    }, 20s)) << "the window, its canvas or its texts did not show; xtrace in " << program.dir();
+    }, 20s)) << "the window, its canvas or its texts did not show; " << program.output();
 
     // Test clock: a day ahead of the real one, in the test clock's format.
     EXPECT_EQ(shown_test_clock, c.test_clock);

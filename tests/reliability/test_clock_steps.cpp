@@ -97,7 +97,7 @@ TEST(ClockSteps, TheNewTimeIsOnScreenAtOnceAndTheCycleGoesOn)
 
     // Up and ticking on the true time.
     ASSERT_TRUE(wait_until(watcher, [&] { return universal_times(program, 0.0).size() >= 2; }, 20s))
-        << "no universal time drawn; xtrace in " << program.dir();
+        << "no universal time drawn; " << program.output();
 
     struct step {
         const char* offset;

@@ -152,6 +152,13 @@ traced_program::traced_program(const std::string& display_name, const spec& s)
 
 traced_program::~traced_program() = default;
 
+std::string traced_program::output() const
+{
+    std::ifstream in(dir_.path() / "xtrace.out");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return "xtrace and program output:\n" + text;
+}
+
 const std::vector<trace_line>& traced_program::lines()
 {
     std::ifstream in(dir_.path() / "trace.log", std::ios::binary);

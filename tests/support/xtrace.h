@@ -52,7 +52,9 @@ public:
         std::string text;
     };
     std::vector<drawn_text> texts();
-    const std::filesystem::path& dir() const { return dir_.path(); }
+    // What xtrace and the program printed (their own messages, not the log),
+    // for failure reports: the directory is gone once the test ends.
+    std::string output() const;
 
 private:
     temp_dir dir_;
