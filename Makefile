@@ -78,4 +78,4 @@ bench: build
 	bench/run_bench.sh $(BUILD)
 
 clean:
-	rm -rf build build-sanitize $(RELEASE_BUILD)
+	rm -rf build build-sanitize build-werror $(RELEASE_BUILD)

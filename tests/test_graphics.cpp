@@ -132,12 +132,18 @@ TEST_F(ColourOnTrueColor, PaletteHoldsTheTwelveColours)
     }
 }
 
+// The GC as Xlib keeps it for the server (X has no request to read a GC
+// back): a copy GC whose background is 0, which Xlib's default of 1 shows to
+// have been asked for. Its foreground is the last one the start-up icons set,
+// that of the level of column 63, row 63, the last point drawn.
 TEST_F(ColourOnTrueColor, GcIsACopyGcWithZeroColours)
 {
-    EXPECT_NE(app_state.gc, nullptr);
-    EXPECT_EQ(app_state.gc_values.function, GXcopy);
-    EXPECT_EQ(app_state.gc_values.foreground, 0u);
-    EXPECT_EQ(app_state.gc_values.background, 0u);
+    ASSERT_NE(app_state.gc, nullptr);
+    XGCValues got{};
+    ASSERT_NE(XGetGCValues(program_display(), app_state.gc, GCFunction | GCForeground | GCBackground, &got), 0);
+    EXPECT_EQ(got.function, GXcopy);
+    EXPECT_EQ(got.background, 0u);
+    EXPECT_EQ(got.foreground, app_state.palette[static_cast<std::size_t>(moon_color_image[63][63])]);
 }
 
 TEST_F(ColourOnTrueColor, BothIconsShowTheColourMoonInTheIconSlots)
@@ -185,8 +191,13 @@ TEST_F(MonochromeOnTrueColor, AllocatesNoColoursButMakesTheGc)
     for (std::size_t slot = 0; slot < app_state.palette.size(); ++slot) {
         EXPECT_EQ(app_state.palette[slot], 0u) << "slot " << slot;
     }
-    EXPECT_NE(app_state.gc, nullptr);
-    EXPECT_EQ(app_state.gc_values.function, GXcopy);
+    // Nothing has drawn with it yet: both colours are still the 0 asked for.
+    ASSERT_NE(app_state.gc, nullptr);
+    XGCValues got{};
+    ASSERT_NE(XGetGCValues(program_display(), app_state.gc, GCFunction | GCForeground | GCBackground, &got), 0);
+    EXPECT_EQ(got.function, GXcopy);
+    EXPECT_EQ(got.foreground, 0u);
+    EXPECT_EQ(got.background, 0u);
 }
 
 TEST_F(MonochromeOnTrueColor, BothIconsAreTheMoonBitmapInBlackAndWhite)

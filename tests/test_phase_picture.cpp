@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "expected_picture.h"
+
 namespace {
 
 bool dark(const mono_bitmap& bits, int x, int y) { return ((bits[8 * y + x / 8] >> (x % 8)) & 1) != 0; }
@@ -257,24 +259,49 @@ TEST(ColourPicture, AtTheThresholdsASliverIsLit)
 
 // Every pixel of a colour redraw ends with the lit-side slot of its level
 // inside the lit spans, the dark-side slot outside, and the red point on top.
+// The spans are the test's own (expected_picture.h); a few of them, worked by
+// hand from the formulas, hold that expectation to the formulas first.
 TEST(ColourPicture, SlotsFollowTheLitSpansAndTheLevels)
 {
+    struct hand_span {
+        double p;
+        double r;
+        int i;
+        int left;
+        int right;
+    };
+    // c = cos(2 pi p): 1 at 0, 0.809017 at 0.1 and 0.9, 0 at 0.25 and 0.75,
+    // -1 at 0.5; K = sqrt(r^2 - i^2): 27 and 28 at i = 0, 25.080 (r 27, i 10),
+    // 18.439 (i 20), 7.280 (i 26), and 7.416 for r 28, i 27.
+    constexpr hand_span hand[] = {
+        {0.0, 28.0, 0, 60, 60},  {0.0, 28.0, 27, 39, 39}, {0.1, 27.0, 0, 53, 59},  {0.1, 27.0, 10, 52, 57},
+        {0.1, 27.0, 26, 37, 39}, {0.25, 27.0, 0, 32, 59}, {0.25, 27.0, 20, 32, 50}, {0.5, 27.0, 0, 5, 59},
+        {0.5, 27.0, 20, 13, 50}, {0.75, 27.0, 10, 6, 32}, {0.75, 27.0, 26, 24, 32}, {0.9, 27.0, 0, 5, 10},
+        {0.9, 27.0, 20, 13, 17},
+    };
+    for (const hand_span& h : hand) {
+        SCOPED_TRACE(describe(h.p, h.r) + ", i = " + std::to_string(h.i));
+        EXPECT_EQ(expected_lit_span(h.i, h.r, h.p), std::make_pair(h.left, h.right));
+        // The program's picture shows exactly that span in row 28 + i.
+        const slot_picture picture = colour_picture(h.p, h.r);
+        const auto row = static_cast<std::size_t>(28 + h.i);
+        for (int x = h.left - 1; x <= h.right + 1; ++x) {
+            const bool inside = x >= h.left && x <= h.right;
+            if (moon_color_image[row][static_cast<std::size_t>(x)] > 0 && !(x == red_point_x && 28 + h.i == red_point_y)) {
+                EXPECT_EQ(lit_slot(picture[row][static_cast<std::size_t>(x)]), inside) << "column " << x;
+            }
+        }
+    }
+
     for (const double p : {0.0, 0.01, 0.1, 0.25, 0.4, 0.5, 0.6, 0.75, 0.9, 0.99, 1.0}) {
-        const double r = picture_radius(true, p);
+        const double r = expected_colour_radius(p);
         SCOPED_TRACE(describe(p, r));
-        const double c = std::cos(two_pi * p);
+        EXPECT_EQ(picture_radius(true, p), r);
         const slot_picture picture = colour_picture(p, r);
         int wrong = 0;
         for (int y = 0; y < 64; ++y) {
-            const int i = std::abs(y - 28);
-            const bool row_lit = i < static_cast<int>(r);
-            const lit_span span = row_lit ? lit_span_at(i, r, c, p) : lit_span{1, 0};
             for (int x = 0; x < 64; ++x) {
-                const int level = moon_color_image[y][x];
-                int want = x >= span.left && x <= span.right ? 4 + level : (level <= 0 ? 4 : 8 + level);
-                if (x == red_point_x && y == red_point_y) {
-                    want = slot_red;
-                }
+                const int want = expected_colour_slot(p, r, x, y);
                 if (picture[y][x] != want && ++wrong <= 5) {
                     ADD_FAILURE() << "pixel (" << x << ", " << y << "): slot " << int{picture[y][x]} << ", want "
                                   << want;

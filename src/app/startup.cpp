@@ -8,13 +8,26 @@
 #include "graphics.h"
 #include "options.h"
 #include "settings.h"
+#include "shell_hints.h"
 #include "update_cycle.h"
 #include "window.h"
 
+namespace {
+
+// The toolkit accepts unique abbreviations of its options, and -t abbreviates
+// -title: without this entry "-t -m" would set the title to "-m". The entry
+// leaves -t in place, for getopt, and takes nothing after it.
+XrmOptionDescRec pass_through_options[] = {
+    {const_cast<char*>("-t"), nullptr, XrmoptionSkipNArgs, nullptr},
+};
+
+}  // namespace
+
 void start_up(int& argc, char** argv)
 {
-    app_state.toplevel = XtVaAppInitialize(&app_state.app_context, "Lunaclock", nullptr, 0, &argc, argv, nullptr,
-                                           nullptr);
+    app_state.toplevel = XtVaAppInitialize(&app_state.app_context, "Lunaclock", pass_through_options,
+                                           XtNumber(pass_through_options), &argc, argv, nullptr, nullptr);
+    forget_default_position(app_state.toplevel);
     read_settings();
     read_options(argc, argv);
     if (app_state.color_mode == -2) {
@@ -26,4 +39,5 @@ void start_up(int& argc, char** argv)
     build_main_window();
     update_display(app_state.toplevel, nullptr);
     XtRealizeWidget(app_state.toplevel);
+    set_net_wm_pid(app_state.toplevel);
 }

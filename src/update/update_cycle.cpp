@@ -4,6 +4,7 @@
 
 #include "app_state.h"
 #include "calendar.h"
+#include "clock_watch.h"
 #include "moon_sun.h"
 #include "panel.h"
 #include "picture.h"
@@ -90,6 +91,7 @@ void update_display(XtPointer client_data, XtIntervalId* id)
         interval = iconic_interval_ms;
     }
     app_state.timer_id = XtAppAddTimeOut(app_state.app_context, interval, update_display, client_data);
+    watch_update_timeout(interval);
 
     if (app_state.iconic) {
         return;

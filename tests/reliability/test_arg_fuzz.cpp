@@ -114,7 +114,11 @@ std::string shown(const words& v)
         }
         out += "'";
         if (w.size() > 60) {
-            out += "(" + std::to_string(w.size()) + " bytes)";
+            // Appended piece by piece: "(" + std::to_string(...) trips a false
+            // -Wrestrict of GCC 12 in optimised builds.
+            out += '(';
+            out += std::to_string(w.size());
+            out += " bytes)";
         }
     }
     return out;
