@@ -11,6 +11,7 @@
 
 #include "app_state.h"
 #include "events.h"
+#include "settings.h"
 
 const std::array<const char*, 17> row_labels{
     "Julian date:    ", "Universal time: ", "Local time:     ", "",
@@ -81,10 +82,14 @@ void build_main_window()
         }
     }
 
+    // The picture, its frame's margins with it, magnified by the scale setting.
+    const int margin = 3 * settings.scale;
+    const int side = 64 * settings.scale;
     Widget frame = XtVaCreateManagedWidget("frame", xmFrameWidgetClass, slave_rc, XmNshadowType,
-                                           XmSHADOW_ETCHED_IN, XmNmarginWidth, 3, XmNmarginHeight, 3, nullptr);
-    Widget canvas = XtVaCreateManagedWidget("canvas", xmDrawingAreaWidgetClass, frame, XmNwidth, 64, XmNheight, 64,
-                                            XmNresizePolicy, XmRESIZE_NONE, nullptr);
+                                           XmSHADOW_ETCHED_IN, XmNmarginWidth, margin, XmNmarginHeight, margin,
+                                           nullptr);
+    Widget canvas = XtVaCreateManagedWidget("canvas", xmDrawingAreaWidgetClass, frame, XmNwidth, side, XmNheight,
+                                            side, XmNresizePolicy, XmRESIZE_NONE, nullptr);
     app_state.value_widgets[canvas_slot] = canvas;
     XtAddCallback(canvas, XmNexposeCallback, on_canvas_expose, nullptr);
     XtAddCallback(canvas, XmNresizeCallback, on_canvas_resize, nullptr);

@@ -7,6 +7,7 @@
 #include "moon_sun.h"
 #include "panel.h"
 #include "picture.h"
+#include "tooltip.h"
 
 std::time_t (*clock_source)(std::time_t*) = std::time;
 
@@ -95,6 +96,7 @@ void update_display(XtPointer client_data, XtIntervalId* id)
     }
 
     refresh_panel(clock, now, utc, illuminated, moon_km, moon_deg, sun_km, sun_deg, age);
+    refresh_tooltip(phase, illuminated);
 
     if (clock > app_state.table_valid_until) {
         search_phase_dates(clock, phase_dates);
