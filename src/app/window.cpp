@@ -12,6 +12,7 @@
 #include "app_state.h"
 #include "events.h"
 #include "settings.h"
+#include "tooltip.h"
 
 const std::array<const char*, 17> row_labels{
     "Julian date:    ", "Universal time: ", "Local time:     ", "",
@@ -93,6 +94,7 @@ void build_main_window()
     app_state.value_widgets[canvas_slot] = canvas;
     XtAddCallback(canvas, XmNexposeCallback, on_canvas_expose, nullptr);
     XtAddCallback(canvas, XmNresizeCallback, on_canvas_resize, nullptr);
+    attach_canvas_tooltip(canvas);
 
     const scoped_xmstring test_label = compound("Test");
     Widget test = XtVaCreateManagedWidget("test", xmToggleButtonWidgetClass, col2_rc, XmNlabelString,
