@@ -108,15 +108,6 @@ unsigned channel(unsigned long pixel, unsigned long mask)
     return static_cast<unsigned>(value * 255 / max);
 }
 
-std::time_t fixed_now = 1705579200;  // 2024-01-18 12:00:00 UTC, just past first quarter
-std::time_t fixed_clock(std::time_t* t)
-{
-    if (t != nullptr) {
-        *t = fixed_now;
-    }
-    return fixed_now;
-}
-
 }  // namespace
 
 // Built twice, once per drawing mode (-c, -m), so that each binary starts
@@ -128,6 +119,7 @@ std::time_t fixed_clock(std::time_t* t)
 TEST(NetWmIconOnScreen, FiveSizesTransparentSkyAndTheIconPixmapsPicture)
 {
     private_xvfb server;
+    fixed_now = 1705579200;  // 2024-01-18 12:00:00 UTC, just past first quarter
     clock_source = fixed_clock;
     start_program(server.display_name(), {NET_WM_ICON_MODE});
     const bool colour = std::strcmp(NET_WM_ICON_MODE, "-m") != 0;

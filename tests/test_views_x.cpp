@@ -27,28 +27,10 @@
 
 namespace {
 
-std::time_t fixed_now = 0;
-std::time_t fixed_clock(std::time_t* t)
-{
-    if (t != nullptr) {
-        *t = fixed_now;
-    }
-    return fixed_now;
-}
-
 constexpr std::time_t first_quarter_2024 = 1705579200;  // 2024-01-18 12:00:00 UTC, p near 0.27
 constexpr std::time_t waning_2024 = 1706875200;         // 2024-02-02 12:00:00 UTC, p near 0.72
 
 void run() { update_display(app_state.toplevel, nullptr); }
-
-unsigned long requests_of(const std::function<void()>& f)
-{
-    Display* display = program_display();
-    XFlush(display);
-    const unsigned long before = XNextRequest(display);
-    f();
-    return XNextRequest(display) - before;
-}
 
 // A drawable's pixels, row by row.
 struct pixels {
@@ -78,13 +60,6 @@ pixels read_back(Drawable drawable, int side)
 }
 
 Widget canvas() { return app_state.value_widgets[canvas_slot]; }
-
-Pixmap shell_icon_pixmap()
-{
-    Pixmap pixmap = None;
-    XtVaGetValues(app_state.toplevel, XtNiconPixmap, &pixmap, nullptr);
-    return pixmap;
-}
 
 bool canvas_viewable()
 {
