@@ -151,7 +151,7 @@ public:
         std::vector<std::string> args;
         std::string tz = "UTC";
         std::optional<std::time_t> fake_start;  // libfaketime start-at, UTC
-        std::vector<std::string> env;           // "NAME=value", for the program only
+        std::vector<std::string> env{};         // "NAME=value", for the program only
     };
 
     e2e_session();
