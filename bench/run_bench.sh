@@ -29,7 +29,7 @@ echo "bench: one redraw at scales 1, 2 and 4"
 "$build/bench/scale_cost" 200 >"$out/scale_cost.txt"
 
 echo "bench: whole-process figures beside xclock (about 2 minutes)"
-"$build/bench/whole_process" "$build/src/lunaclock" 65 "$out" | tee "$out/whole.txt"
+"$build/bench/whole_process" "$build/lunaclock" 65 "$out" | tee "$out/whole.txt"
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")

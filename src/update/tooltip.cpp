@@ -109,6 +109,8 @@ void on_canvas_crossing(Widget, XtPointer, XEvent* event, Boolean*)
 void attach_canvas_tooltip(Widget canvas)
 {
     tooltip = tooltip_record{};
+    // These are resources of the shell's Motif extension, which exists only
+    // once the shell has a Motif child: read after the canvas is made.
     Boolean enabled = False;
     int delay = 0;
     int duration = 0;

@@ -12,7 +12,7 @@
 #include <X11/Intrinsic.h>
 
 // Registers the canvas's pointer crossings if tooltips are enabled on the
-// shell; otherwise does nothing at all. Called once, when the canvas is made.
+// shell; otherwise does nothing at all. Called once, after the canvas is made.
 void attach_canvas_tooltip(Widget canvas);
 
 // Keeps the tooltip's text current; sends nothing unless the text changed
