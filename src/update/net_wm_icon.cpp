@@ -22,7 +22,7 @@ struct sent_record {
     Atom utf8_string = None;
     bool icon_sent = false;
     net_wm_icon_data icon;
-    icon_picture_key icon_key;
+    std::optional<icon_picture_key> built_key;  // of the icon last built for this window
     bool name_sent = false;
     std::array<char, 32> name{};
 };
@@ -46,6 +46,7 @@ void select_window(Display* display, Window window)
     sent.display = display;
     sent.window = window;
     sent.icon_sent = false;
+    sent.built_key.reset();
     sent.name_sent = false;
 }
 
@@ -169,17 +170,16 @@ icon_picture_key icon_picture_key_at(bool colour, double p, bool southern)
     return key;
 }
 
-bool refresh_net_wm_icon(Display* display, Window window, double p)
+std::optional<net_wm_icon_data> net_wm_icon_if_changed(Display* display, Window window, double p)
 {
     select_window(display, window);
     const bool colour = app_state.color_mode != 0;
     const icon_picture_key key = icon_picture_key_at(colour, p, settings.southern_view);
-    if (sent.icon_sent && sent.icon_key == key) {
-        return false;
+    if (sent.built_key == key) {
+        return std::nullopt;
     }
-    const bool changed = send_net_wm_icon(display, window, net_wm_icon_of(icon_picture_at(colour, p, key.southern)));
-    sent.icon_key = key;
-    return changed;
+    sent.built_key = key;
+    return net_wm_icon_of(icon_picture_at(colour, p, key.southern));
 }
 
 bool send_net_wm_icon(Display* display, Window window, const net_wm_icon_data& icon)
@@ -192,7 +192,6 @@ bool send_net_wm_icon(Display* display, Window window, const net_wm_icon_data& i
                     reinterpret_cast<const unsigned char*>(icon.data()), static_cast<int>(icon.size()));
     sent.icon = icon;
     sent.icon_sent = true;
-    sent.icon_key = {};
     return true;
 }
 

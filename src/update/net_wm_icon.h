@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "moon_images.h"
@@ -64,10 +65,10 @@ struct icon_picture_key {
 };
 icon_picture_key icon_picture_key_at(bool colour, double p, bool southern);
 
-// Sets _NET_WM_ICON on window for phase p in the program's mode and view,
-// unless the window already carries that picture. Return whether anything
-// was sent.
-bool refresh_net_wm_icon(Display* display, Window window, double p);
+// The icon for phase p in the program's mode and view, built only when its
+// picture differs from the one last built for window; nothing otherwise.
+// Sends nothing: send_net_wm_icon does.
+std::optional<net_wm_icon_data> net_wm_icon_if_changed(Display* display, Window window, double p);
 
 // Set the property on window unless it already carries this very value from
 // an earlier call. Return whether anything was sent.

@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 
 #include <cstring>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -146,11 +147,18 @@ void refresh_picture(double p, int days, int hours, int minutes)
     const double r = picture_radius(colour, p);
     app_state.phase_bitmap = build_phase_bitmap(app_state.moon_bitmap, p, r);
 
+    // Taskbars that read only _NET_WM_ICON get the phase in the program's
+    // own mode, iconic or not, whenever that picture changes. Built before
+    // any drawing, so that the new picture and the icon name still reach the
+    // server close together.
+    Display* display = XtDisplay(app_state.toplevel);
+    const Window shell_window = XtWindow(app_state.toplevel);
+    const std::optional<net_wm_icon_data> taskbar_icon = net_wm_icon_if_changed(display, shell_window, p);
+
     const bool unchanged = app_state.phase_bitmap == app_state.shown_bitmap;
     // While iconic the icon is redrawn on every run, changed or not.
     if (!unchanged || (!colour && app_state.iconic)) {
         app_state.shown_bitmap = app_state.phase_bitmap;
-        Display* display = XtDisplay(app_state.toplevel);
         Screen* screen = XtScreen(app_state.toplevel);
         if (classic_view()) {
             const scoped_pixmap picture(display, colour ? draw_colour(display, screen, p, r)
@@ -163,14 +171,13 @@ void refresh_picture(double p, int days, int hours, int minutes)
         std::swap(app_state.icon_pixmaps[0], app_state.icon_pixmaps[1]);
     }
 
-    // Taskbars that read only _NET_WM_ICON get the phase in the program's
-    // own mode, iconic or not, whenever that picture changes.
-    refresh_net_wm_icon(XtDisplay(app_state.toplevel), XtWindow(app_state.toplevel), p);
+    if (taskbar_icon) {
+        send_net_wm_icon(display, shell_window, *taskbar_icon);
+    }
 
     if (std::strcmp(app_state.icon_name.data(), app_state.last_icon_name.data()) != 0) {
         app_state.last_icon_name = app_state.icon_name;
         XtVaSetValues(app_state.toplevel, XtNiconName, app_state.icon_name.data(), nullptr);
-        send_net_wm_icon_name(XtDisplay(app_state.toplevel), XtWindow(app_state.toplevel),
-                              app_state.icon_name.data());
+        send_net_wm_icon_name(display, shell_window, app_state.icon_name.data());
     }
 }
