@@ -80,7 +80,7 @@ def yes(ok):
 
 def main():
     ap = argparse.ArgumentParser()
-    for a in ("micro", "callgrind", "update-cost", "whole", "started", "load-before", "load-after", "build-type", "build-dir", "out"):
+    for a in ("micro", "callgrind", "update-cost", "whole", "scale-cost", "started", "load-before", "load-after", "build-type", "build-dir", "out"):
         ap.add_argument("--" + a, required=True)
     args = ap.parse_args()
 
@@ -204,6 +204,24 @@ def main():
     L.append("| the same plus the dispatch of the exposures that repaint the changed labels | %.0f | %.3f |" % (cyc_ir, cycle_ratio))
     L.append("")
     L.append("X requests per steady run in that driver: %.2f (counted by `XNextRequest`; the repaints that follow on the exposures are not included)." % cost_requests)
+    L.append("")
+
+    sc = key_values(args.scale_cost)
+    L.append("## The picture at scales 1, 2 and 4")
+    L.append("")
+    L.append("`build/bench/scale_cost 200`: one forced redraw of the picture (`Lunaclock.scale: s`), "
+             "200 times each; X requests per redraw counted by `XNextRequest`, wall time with the "
+             "server's work (`XSync`), median. At scale 1 the colour picture is drawn point by point as "
+             "always; at larger scales the finished picture goes to the icon pixmap and, magnified, to "
+             "the canvas as one image each, which Xlib splits only when it exceeds the server's request "
+             "size (256 KiB without BIG-REQUESTS).")
+    L.append("")
+    L.append("| Scale | Colour: requests | Colour: time | Black and white: requests | Black and white: time |")
+    L.append("|---|---|---|---|---|")
+    for s_ in (1, 2, 4):
+        L.append("| %d | %.0f | %s | %.0f | %s |" % (
+            s_, sc.get("colour_scale_%d_requests" % s_, -1), fmt_ns(1e3 * sc.get("colour_scale_%d_us" % s_, -1)),
+            sc.get("mono_scale_%d_requests" % s_, -1), fmt_ns(1e3 * sc.get("mono_scale_%d_us" % s_, -1))))
     L.append("")
 
     L.append("## Micro-benchmarks (Google Benchmark, median of 5 repetitions)")

@@ -25,14 +25,17 @@ valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.out" \
   "$build/bench/update_cost" 200 >"$out/update_cost.txt" 2>"$out/callgrind.log"
 callgrind_annotate --inclusive=yes "$out/callgrind.out" >"$out/callgrind.txt" 2>/dev/null
 
+echo "bench: one redraw at scales 1, 2 and 4"
+"$build/bench/scale_cost" 200 >"$out/scale_cost.txt"
+
 echo "bench: whole-process figures beside xclock (about 2 minutes)"
-"$build/bench/whole_process" "$build/src/lunaclock" 65 "$out" | tee "$out/whole.txt"
+"$build/bench/whole_process" "$build/lunaclock" 65 "$out" | tee "$out/whole.txt"
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 /usr/bin/python3 "$src/bench/report.py" \
   --micro "$out/micro.json" --callgrind "$out/callgrind.txt" --update-cost "$out/update_cost.txt" \
-  --whole "$out/whole.txt" --started "$started" --load-before "$load_before" --load-after "$load_after" \
+  --whole "$out/whole.txt" --scale-cost "$out/scale_cost.txt" --started "$started" --load-before "$load_before" --load-after "$load_after" \
   --build-type "${build_type:-unknown}" --build-dir "$build" \
   --out "$src/docs/performance.md"
 echo "bench: wrote docs/performance.md"

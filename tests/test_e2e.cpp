@@ -246,11 +246,14 @@ TEST_F(TestToggle, FastClockRunsAndStops)
 {
     const std::optional<Window> toggle = find_toggle_below(d, *canvas);
     ASSERT_TRUE(toggle) << "no window below the canvas frame";
-    ASSERT_TRUE(wait_until(d, [&] { return canvas_shows_red(d, *canvas); }));
+    // The run that draws the picture also names the icon, but the two reach
+    // the server in different flushes: wait for both.
+    std::optional<shown_age> age;
+    ASSERT_TRUE(wait_until(d, [&] {
+        return canvas_shows_red(d, *canvas) && (age = current_age(d, *client)).has_value();
+    })) << wm_icon_name(d, *client).value_or("<none>");
     const std::optional<picture> before = read_drawable(d, *canvas, 64, 64);
     ASSERT_TRUE(before);
-    std::optional<shown_age> age = current_age(d, *client);
-    ASSERT_TRUE(age);
     expect_age_matches(*age, expected_age_minutes(session.program_clock()));
 
     const auto click = [&] {

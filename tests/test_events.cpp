@@ -78,13 +78,6 @@ Window shell_window() { return XtWindow(app_state.toplevel); }
 Widget canvas() { return app_state.value_widgets[canvas_slot]; }
 Widget test_toggle() { return XtNameToWidget(app_state.toplevel, "*test"); }
 
-Pixmap shell_icon_pixmap()
-{
-    Pixmap pixmap = None;
-    XtVaGetValues(app_state.toplevel, XtNiconPixmap, &pixmap, nullptr);
-    return pixmap;
-}
-
 bool shell_mapped()
 {
     XWindowAttributes attributes{};

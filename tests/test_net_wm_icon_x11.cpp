@@ -1,6 +1,7 @@
-// After the first redraw, _NET_WM_ICON holds the same picture as the shell's
-// icon pixmap, and _NET_WM_ICON_NAME the icon name; an unchanged picture or
-// name is not sent again.
+// After the first redraw, _NET_WM_ICON holds the picture in five sizes with
+// a transparent sky, the same picture as the shell's icon pixmap at 64, and
+// _NET_WM_ICON_NAME the icon name; an unchanged picture or name is not sent
+// again, and the taskbar keeps the colour picture while the window is iconic.
 #include <gtest/gtest.h>
 
 #include <X11/Shell.h>
@@ -9,6 +10,7 @@
 #include <X11/Xutil.h>
 
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "app_harness.h"
 #include "app_state.h"
 #include "net_wm_icon.h"
+#include "update_cycle.h"
 #include "xvfb.h"
 
 namespace {
@@ -48,6 +51,32 @@ std::vector<unsigned long> read_cardinals(Display* display, Window window, const
         v &= 0xFFFFFFFFUL;
     }
     return out;
+}
+
+// The icons of a _NET_WM_ICON value: side and pixels, in the order given.
+struct parsed_icon {
+    unsigned long side = 0;
+    std::vector<unsigned long> pixels;
+    unsigned long at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * side + static_cast<std::size_t>(x)]; }
+};
+
+std::vector<parsed_icon> parse(const std::vector<unsigned long>& value)
+{
+    std::vector<parsed_icon> icons;
+    std::size_t at = 0;
+    while (at + 2 <= value.size()) {
+        const unsigned long width = value[at];
+        const unsigned long height = value[at + 1];
+        if (width != height || at + 2 + width * height > value.size()) {
+            ADD_FAILURE() << "malformed icon at " << at << ": " << width << " x " << height;
+            return icons;
+        }
+        icons.push_back({width, std::vector<unsigned long>(value.begin() + static_cast<long>(at + 2),
+                                                            value.begin() + static_cast<long>(at + 2 + width * height))});
+        at += 2 + width * height;
+    }
+    EXPECT_EQ(at, value.size());
+    return icons;
 }
 
 std::string read_utf8(Display* display, Window window, const char* name)
@@ -87,39 +116,56 @@ unsigned channel(unsigned long pixel, unsigned long mask)
 #define NET_WM_ICON_MODE "-c"
 #endif
 
-TEST(NetWmIconOnScreen, MatchesIconPixmapAfterFirstRedraw)
+TEST(NetWmIconOnScreen, FiveSizesTransparentSkyAndTheIconPixmapsPicture)
 {
     private_xvfb server;
+    fixed_now = 1705579200;  // 2024-01-18 12:00:00 UTC, just past first quarter
+    clock_source = fixed_clock;
     start_program(server.display_name(), {NET_WM_ICON_MODE});
-    ASSERT_EQ(app_state.color_mode, std::strcmp(NET_WM_ICON_MODE, "-m") == 0 ? 0 : 1);
-    ASSERT_TRUE(dispatch_until([] { return app_state.icon_name[0] != '\0'; }));
+    const bool colour = std::strcmp(NET_WM_ICON_MODE, "-m") != 0;
+    ASSERT_EQ(app_state.color_mode, colour ? 1 : 0);
+    update_display(app_state.toplevel, nullptr);
+    ASSERT_NE(app_state.icon_name[0], '\0');
     Display* display = program_display();
     const Window window = XtWindow(app_state.toplevel);
     XSync(display, False);
 
-    const std::vector<unsigned long> icon = read_cardinals(display, window, "_NET_WM_ICON");
-    ASSERT_EQ(icon.size(), net_wm_icon_length);
-    EXPECT_EQ(icon[0], 64u);
-    EXPECT_EQ(icon[1], 64u);
+    const std::vector<unsigned long> value = read_cardinals(display, window, "_NET_WM_ICON");
+    const std::vector<parsed_icon> icons = parse(value);
+    ASSERT_EQ(icons.size(), 5u);
+    const std::array<unsigned long, 5> sides{16, 24, 32, 48, 64};
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+        const parsed_icon& icon = icons[i];
+        const int n = static_cast<int>(icon.side);
+        SCOPED_TRACE(n);
+        EXPECT_EQ(icon.side, sides[i]);
+        for (const unsigned long corner : {icon.at(0, 0), icon.at(n - 1, 0), icon.at(0, n - 1), icon.at(n - 1, n - 1)}) {
+            EXPECT_EQ(corner >> 24, 0u) << "sky is transparent";
+        }
+        EXPECT_EQ(icon.at(32 * n / 64, 28 * n / 64) >> 24, 0xFFu) << "the disc's centre is opaque";
+    }
 
+    // At 64 the disc shows the icon pixmap's picture (the shell's, not iconic).
     const std::unique_ptr<XWMHints, x_deleter> hints(XGetWMHints(display, window));
     ASSERT_NE(hints, nullptr);
     ASSERT_NE(hints->flags & IconPixmapHint, 0);
-    Pixmap shell_pixmap = 0;
-    XtVaGetValues(app_state.toplevel, XtNiconPixmap, &shell_pixmap, nullptr);
-    EXPECT_EQ(hints->icon_pixmap, shell_pixmap);
-
     const std::unique_ptr<XImage, image_deleter> image(
         XGetImage(display, hints->icon_pixmap, 0, 0, 64, 64, AllPlanes, ZPixmap));
     ASSERT_NE(image, nullptr);
     Visual* visual = DefaultVisual(display, DefaultScreen(display));
+    const parsed_icon& full = icons.back();
     int mismatches = 0;
+    int opaque = 0;
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 64; ++x) {
+            const unsigned long got = full.at(x, y);
+            if ((got >> 24) == 0) {
+                continue;
+            }
+            ++opaque;
             const unsigned long pixel = XGetPixel(image.get(), x, y);
             const unsigned long want = 0xFF000000UL | (channel(pixel, visual->red_mask) << 16) |
                                        (channel(pixel, visual->green_mask) << 8) | channel(pixel, visual->blue_mask);
-            const unsigned long got = icon[static_cast<std::size_t>(2 + 64 * y + x)];
             if (got != want && ++mismatches <= 5) {
                 ADD_FAILURE() << "pixel x=" << x << " y=" << y << std::hex << " _NET_WM_ICON 0x" << got
                               << " icon pixmap 0x" << want;
@@ -127,20 +173,34 @@ TEST(NetWmIconOnScreen, MatchesIconPixmapAfterFirstRedraw)
         }
     }
     EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(opaque, 2338) << "the disc of the moon pictures";
 
     EXPECT_EQ(read_utf8(display, window, "_NET_WM_ICON_NAME"), std::string(app_state.icon_name.data()));
 
     // The same picture and name again cost no request.
-    net_wm_icon_data same{};
-    std::copy(icon.begin(), icon.end(), same.begin());
-    const unsigned long before = XNextRequest(display);
-    EXPECT_FALSE(send_net_wm_icon(display, window, same));
+    unsigned long before = XNextRequest(display);
+    EXPECT_FALSE(send_net_wm_icon(display, window, net_wm_icon_data(value.begin(), value.end())));
     EXPECT_FALSE(send_net_wm_icon_name(display, window, app_state.icon_name.data()));
+    update_display(app_state.toplevel, nullptr);
     EXPECT_EQ(XNextRequest(display), before);
 
+    // Iconic: the icon pixmap turns monochrome on every run, the taskbar's
+    // picture stays what it was and is not sent again.
+    app_state.iconic = 1;
+    before = XNextRequest(display);
+    update_display(app_state.toplevel, nullptr);
+    EXPECT_GT(XNextRequest(display), before) << "the iconic redraw";
+    const Atom net_wm_icon = XInternAtom(display, "_NET_WM_ICON", False);
+    XDeleteProperty(display, window, net_wm_icon);  // behind the program's back
+    update_display(app_state.toplevel, nullptr);
+    XSync(display, False);
+    EXPECT_TRUE(read_cardinals(display, window, "_NET_WM_ICON").empty()) << "not sent again while iconic";
+    app_state.iconic = 0;
+
     // A different one is sent and lands.
-    same[2] = argb_white;
-    same[3] = 0xFF123456UL;
-    EXPECT_TRUE(send_net_wm_icon(display, window, same));
+    net_wm_icon_data other(value.begin(), value.end());
+    other[3] = 0xFF123456UL;
+    EXPECT_TRUE(send_net_wm_icon(display, window, other));
     EXPECT_EQ(read_cardinals(display, window, "_NET_WM_ICON")[3], 0xFF123456UL);
+    clock_source = std::time;
 }

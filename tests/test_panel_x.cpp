@@ -22,25 +22,7 @@
 
 namespace {
 
-std::time_t fixed_now = 0;
-std::time_t fixed_clock(std::time_t* t)
-{
-    if (t != nullptr) {
-        *t = fixed_now;
-    }
-    return fixed_now;
-}
-
 constexpr std::time_t midnight_berlin = 1705014000;  // 2024-01-11 23:00:00 UTC, 12 January 00:00 CET
-
-unsigned long requests_of(const std::function<void()>& f)
-{
-    Display* display = program_display();
-    XFlush(display);
-    const unsigned long before = XNextRequest(display);
-    f();
-    return XNextRequest(display) - before;
-}
 
 // Sets a label behind the cache's back.
 void set_label_directly(Widget w, const char* text)

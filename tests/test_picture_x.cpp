@@ -26,38 +26,10 @@
 
 namespace {
 
-// The clock of every run: a fixed instant, moved only by the tests.
-std::time_t fixed_now = 0;
-std::time_t fixed_clock(std::time_t* t)
-{
-    if (t != nullptr) {
-        *t = fixed_now;
-    }
-    return fixed_now;
-}
-
 constexpr std::time_t first_quarter_2024 = 1705579200;  // 2024-01-18 12:00:00 UTC, p near 0.27
 constexpr std::time_t after_new_2024 = 1704996000;      // 2024-01-11 18:00:00 UTC, about 6 h after new moon
 
 void run() { update_display(app_state.toplevel, nullptr); }
-
-// X requests queued by f.
-unsigned long requests_of(const std::function<void()>& f)
-{
-    Display* display = program_display();
-    XFlush(display);
-    const unsigned long before = XNextRequest(display);
-    f();
-    const unsigned long after = XNextRequest(display);
-    return after - before;
-}
-
-Pixmap shell_icon_pixmap()
-{
-    Pixmap pixmap = None;
-    XtVaGetValues(app_state.toplevel, XtNiconPixmap, &pixmap, nullptr);
-    return pixmap;
-}
 
 std::string wm_icon_name()
 {

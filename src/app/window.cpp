@@ -13,6 +13,7 @@
 #include "events.h"
 #include "rise_set_panel.h"
 #include "settings.h"
+#include "tooltip.h"
 
 const std::array<const char*, 17> row_labels{
     "Julian date:    ", "Universal time: ", "Local time:     ", "",
@@ -89,13 +90,18 @@ void build_main_window()
         build_rise_set_group(col1_rc);
     }
 
+    // The picture, its frame's margins with it, magnified by the scale setting.
+    const int margin = 3 * settings.scale;
+    const int side = 64 * settings.scale;
     Widget frame = XtVaCreateManagedWidget("frame", xmFrameWidgetClass, slave_rc, XmNshadowType,
-                                           XmSHADOW_ETCHED_IN, XmNmarginWidth, 3, XmNmarginHeight, 3, nullptr);
-    Widget canvas = XtVaCreateManagedWidget("canvas", xmDrawingAreaWidgetClass, frame, XmNwidth, 64, XmNheight, 64,
-                                            XmNresizePolicy, XmRESIZE_NONE, nullptr);
+                                           XmSHADOW_ETCHED_IN, XmNmarginWidth, margin, XmNmarginHeight, margin,
+                                           nullptr);
+    Widget canvas = XtVaCreateManagedWidget("canvas", xmDrawingAreaWidgetClass, frame, XmNwidth, side, XmNheight,
+                                            side, XmNresizePolicy, XmRESIZE_NONE, nullptr);
     app_state.value_widgets[canvas_slot] = canvas;
     XtAddCallback(canvas, XmNexposeCallback, on_canvas_expose, nullptr);
     XtAddCallback(canvas, XmNresizeCallback, on_canvas_resize, nullptr);
+    attach_canvas_tooltip(canvas);
 
     const scoped_xmstring test_label = compound("Test");
     Widget test = XtVaCreateManagedWidget("test", xmToggleButtonWidgetClass, col2_rc, XmNlabelString,

@@ -25,6 +25,7 @@ inline constexpr int slot_dark_base = 8;  // dark side: slot_dark_base + level (
 struct lit_span {
     int left;
     int right;
+    bool operator==(const lit_span&) const = default;
 };
 
 // In: offset i (0..r-1), disc radius r (27 or 28 pixels), c = cos(2 pi p),

@@ -9,6 +9,7 @@
 #include "panel.h"
 #include "picture.h"
 #include "rise_set_panel.h"
+#include "tooltip.h"
 
 std::time_t (*clock_source)(std::time_t*) = std::time;
 
@@ -99,6 +100,7 @@ void update_display(XtPointer client_data, XtIntervalId* id)
 
     refresh_panel(clock, now, utc, illuminated, moon_km, moon_deg, sun_km, sun_deg, age);
     refresh_rise_set_rows(clock);
+    refresh_tooltip(phase, illuminated);
 
     if (clock > app_state.table_valid_until) {
         search_phase_dates(clock, phase_dates);

@@ -1,5 +1,7 @@
 #include "app_harness.h"
 
+#include <X11/Shell.h>
+#include <X11/StringDefs.h>
 #include <Xm/Xm.h>
 #include <unistd.h>
 
@@ -77,4 +79,30 @@ std::vector<Widget> children_of(Widget w)
     Cardinal count = 0;
     XtVaGetValues(w, XmNchildren, &list, XmNnumChildren, &count, nullptr);
     return {list, list + count};
+}
+
+std::time_t fixed_now = 0;
+
+std::time_t fixed_clock(std::time_t* t)
+{
+    if (t != nullptr) {
+        *t = fixed_now;
+    }
+    return fixed_now;
+}
+
+unsigned long requests_of(const std::function<void()>& f)
+{
+    Display* display = program_display();
+    XFlush(display);
+    const unsigned long before = XNextRequest(display);
+    f();
+    return XNextRequest(display) - before;
+}
+
+Pixmap shell_icon_pixmap()
+{
+    Pixmap pixmap = None;
+    XtVaGetValues(app_state.toplevel, XtNiconPixmap, &pixmap, nullptr);
+    return pixmap;
 }

@@ -6,6 +6,7 @@
 #include <X11/Intrinsic.h>
 
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,3 +30,13 @@ std::vector<Widget> children_of(Widget w);
 
 // The Display of the program's top-level shell.
 Display* program_display();
+
+// A clock for clock_source that stands at fixed_now until a test moves it.
+extern std::time_t fixed_now;
+std::time_t fixed_clock(std::time_t* t);
+
+// The X requests that f queues on the program's display (XNextRequest).
+unsigned long requests_of(const std::function<void()>& f);
+
+// The shell's icon pixmap as the toolkit holds it.
+Pixmap shell_icon_pixmap();

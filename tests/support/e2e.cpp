@@ -422,14 +422,14 @@ std::optional<window_geometry> geometry_of(Display* display, Window w)
                            a.map_state == IsViewable};
 }
 
-std::optional<Window> find_canvas(Display* display, Window client)
+std::optional<Window> find_canvas(Display* display, Window client, unsigned side)
 {
     std::vector<Window> all;
     collect_descendants(display, client, all);
     std::optional<Window> found;
     for (const Window w : all) {
         const std::optional<window_geometry> g = geometry_of(display, w);
-        if (g && g->width == 64 && g->height == 64) {
+        if (g && g->width == side && g->height == side) {
             if (found) {
                 return std::nullopt;  // not unique: no canvas that a test could trust
             }
@@ -508,7 +508,9 @@ std::optional<Window> e2e_session::launch(const options& o)
     std::vector<std::string> argv{binary, "-display", server_.display_name()};
     argv.insert(argv.end(), o.args.begin(), o.args.end());
     fake_start_ = o.fake_start;
-    program_.emplace(child_process::spec{argv, {"TZ=" + o.tz}, (dir_.path() / "program.log").string(), o.fake_start});
+    std::vector<std::string> env{"TZ=" + o.tz};
+    env.insert(env.end(), o.env.begin(), o.env.end());
+    program_.emplace(child_process::spec{argv, env, (dir_.path() / "program.log").string(), o.fake_start});
 
     std::optional<Window> client;
     const bool up = wait_until(*x_, [&] {

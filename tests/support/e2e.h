@@ -125,8 +125,9 @@ std::optional<long> wm_state(Display* display, Window w);
 
 // The client window whose WM_NAME is title, anywhere below the root.
 std::optional<Window> find_window_by_name(Display* display, const std::string& title);
-// The unique 64 by 64 descendant of the client window.
-std::optional<Window> find_canvas(Display* display, Window client);
+// The unique side by side descendant of the client window (64: the canvas
+// at scale 1).
+std::optional<Window> find_canvas(Display* display, Window client, unsigned side = 64);
 // The toggle below the canvas: the child of the canvas frame's column that
 // lies below the row holding the frame.
 std::optional<Window> find_toggle_below(Display* display, Window canvas);
@@ -150,6 +151,7 @@ public:
         std::vector<std::string> args;
         std::string tz = "UTC";
         std::optional<std::time_t> fake_start;  // libfaketime start-at, UTC
+        std::vector<std::string> env{};         // "NAME=value", for the program only
     };
 
     e2e_session();
