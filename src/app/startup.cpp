@@ -3,6 +3,8 @@
 #include <X11/Shell.h>
 #include <X11/StringDefs.h>
 
+#include <array>
+
 #include "app_state.h"
 #include "events.h"
 #include "graphics.h"
@@ -17,16 +19,16 @@ namespace {
 // The toolkit accepts unique abbreviations of its options, and -t abbreviates
 // -title: without this entry "-t -m" would set the title to "-m". The entry
 // leaves -t in place, for getopt, and takes nothing after it.
-XrmOptionDescRec pass_through_options[] = {
+std::array<XrmOptionDescRec, 1> pass_through_options{{
     {const_cast<char*>("-t"), nullptr, XrmoptionSkipNArgs, nullptr},
-};
+}};
 
 }  // namespace
 
 void start_up(int& argc, char** argv)
 {
-    app_state.toplevel = XtVaAppInitialize(&app_state.app_context, "Lunaclock", pass_through_options,
-                                           XtNumber(pass_through_options), &argc, argv, nullptr, nullptr);
+    app_state.toplevel = XtVaAppInitialize(&app_state.app_context, "Lunaclock", pass_through_options.data(),
+                                           pass_through_options.size(), &argc, argv, nullptr, nullptr);
     forget_default_position(app_state.toplevel);
     read_settings();
     read_options(argc, argv);
