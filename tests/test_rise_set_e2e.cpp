@@ -21,6 +21,7 @@
 #include "moon_rise_set.h"
 #include "rise_set_checks.h"
 #include "test_dates.h"
+#include "xtrace.h"
 #include "xvfb.h"
 
 namespace {
@@ -60,18 +61,6 @@ std::optional<std::string> value_after(const std::vector<std::string>& texts, co
         return std::nullopt;
     }
     return *(it + 1);
-}
-
-// A display number for xtrace's proxy that no server holds.
-std::string free_display()
-{
-    for (int n = 300 + static_cast<int>(getpid() % 200);; ++n) {
-        struct stat st {};
-        if (stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &st) != 0 &&
-            stat(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), &st) != 0) {
-            return ":" + std::to_string(n);
-        }
-    }
 }
 
 struct row_expectation {
@@ -144,7 +133,9 @@ TEST(RiseSetE2e, RowsOfTheRealProgram)
         const temp_dir dir;
         const std::filesystem::path trace = dir.path() / "xtrace.log";
         const std::filesystem::path output = dir.path() / "program.log";
-        std::vector<std::string> argv{"xtrace", "-n", "-d", server.display_name(), "-D", free_display(),
+        std::string proxy = ":";
+        proxy += std::to_string(free_display_number());
+        std::vector<std::string> argv{"xtrace", "-n", "-d", server.display_name(), "-D", proxy,
                                       "-o", trace.string(), "--", binary};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
         // No resource file of the machine or the user reaches the program.

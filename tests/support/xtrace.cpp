@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -10,23 +12,6 @@
 
 namespace {
 
-// A display number with neither socket nor lock file, for xtrace's proxy.
-// Private servers count up from 0 (-displayfd); the proxy looks far above.
-int free_display_number()
-{
-    std::random_device seed;
-    std::uniform_int_distribution<int> pick(400, 899);
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int n = pick(seed);
-        struct stat st{};
-        const std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-        const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-        if (stat(sock.c_str(), &st) != 0 && stat(lock.c_str(), &st) != 0) {
-            return n;
-        }
-    }
-    throw std::runtime_error("no free display number for xtrace");
-}
 
 // "472.361 000:<:27f4: 36: Request(74): PolyText8 drawable=..." or
 // "472.296 000:>:009e:32: Reply to AllocColor: red=...".
@@ -68,6 +53,25 @@ std::optional<trace_line> parse_line(const std::string& text)
 }
 
 }  // namespace
+
+// Private servers count up from 0 (-displayfd); the proxy looks far above.
+int free_display_number()
+{
+    std::random_device seed;
+    std::uniform_int_distribution<int> pick(400, 899);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const int n = pick(seed);
+        struct stat st{};
+        std::array<char, 64> sock{};
+        std::array<char, 64> lock{};
+        std::snprintf(sock.data(), sock.size(), "/tmp/.X11-unix/X%d", n);
+        std::snprintf(lock.data(), lock.size(), "/tmp/.X%d-lock", n);
+        if (stat(sock.data(), &st) != 0 && stat(lock.data(), &st) != 0) {
+            return n;
+        }
+    }
+    throw std::runtime_error("no free display number for xtrace");
+}
 
 std::optional<std::string> trace_field(const std::string& body, const std::string& name)
 {

@@ -64,5 +64,8 @@ private:
     std::vector<trace_line> lines_;
 };
 
+// A display number with neither socket nor lock file, for an xtrace proxy.
+int free_display_number();
+
 // CLOCK_MONOTONIC now, seconds: the clock of xtrace's time stamps.
 double monotonic_now();
