@@ -24,7 +24,7 @@ std::string_view after_zoneinfo(std::string_view path)
     return path;
 }
 
-// "+DDMM" or "+DDMMSS" at the front of text, in degrees; the length used.
+// The latitude "+DDMM" or "+DDMMSS" at the front of an ISO 6709 text, in degrees.
 std::optional<double> iso6709_latitude(std::string_view text)
 {
     if (text.empty() || (text[0] != '+' && text[0] != '-')) {
