@@ -88,7 +88,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Lunaclock shows the moon as it looks now, in colour or black and white,\n\
 beside the Julian date, universal and local time, the moon's age, phase,\n\
 distance and angular size, the sun's distance and angular size, and the\n\
-dates of this lunation's phases with their lunation numbers.")
+dates of this lunation's phases with their lunation numbers. Given a\n\
+latitude and longitude it also shows the next moonrise and moonset, and\n\
+south of the equator it can turn the picture as the moon is seen there.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
