@@ -177,7 +177,7 @@ void print_rise_set_accuracy()
         for (int day = 1; day <= 31; ++day) {
             const double start = local_midnight(day);
             const double end = local_midnight(day + 1);
-            const bool risen = std::any_of(events.begin(), events.end(),
+            const bool risen = std::any_of(pe.events.begin(), pe.events.end(),
                                            [&](const horizon_crossing& e) { return e.rise && e.jd >= start && e.jd < end; });
             days_without += risen ? 0 : 1;
         }
