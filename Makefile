@@ -31,9 +31,8 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-release: deps
-	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) >/dev/null
-	@cmake --build $(RELEASE_BUILD) -j $(JOBS)
+release:
+	@$(MAKE) --no-print-directory build BUILD='$(RELEASE_BUILD)' CMAKE_FLAGS='$(RELEASE_FLAGS)'
 
 # With the shipped app-defaults file. Without a display: a few seconds on a
 # private Xvfb and a screenshot.

@@ -11,6 +11,7 @@
 
 #include "app_harness.h"
 #include "app_state.h"
+#include "bench_support.h"
 #include "events.h"
 #include "moon_rise_set.h"
 #include "moon_sun.h"
@@ -39,12 +40,7 @@ std::unique_ptr<private_xvfb> server;
 unsigned long dispatch_replies(Display* display)
 {
     const unsigned long before = XNextRequest(display);
-    XSync(display, False);
-    while (XEventsQueued(display, QueuedAlready) > 0) {
-        XEvent e;
-        XNextEvent(display, &e);
-        XtDispatchEvent(&e);
-    }
+    sync_and_dispatch(display);
     // XSync itself is one request (GetInputFocus): not the program's.
     return XNextRequest(display) - before - 1;
 }

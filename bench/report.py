@@ -214,7 +214,10 @@ def main():
              "server's work (`XSync`), median. At scale 1 the colour picture is drawn point by point as "
              "always; at larger scales the finished picture goes to the icon pixmap and, magnified, to "
              "the canvas as one image each, which Xlib splits only when it exceeds the server's request "
-             "size (256 KiB without BIG-REQUESTS).")
+             "size (256 KiB without BIG-REQUESTS). The clock stands at 2024-01-18 12:00 UTC, just after "
+             "first quarter; at scale 1 the colour picture's requests follow the colour changes of the "
+             "phase shown, so they differ from those of `BM_colour_redraw` below, whose clock stands at "
+             "2024-01-11 06:00 UT, near new moon.")
     L.append("")
     L.append("| Scale | Colour: requests | Colour: time | Black and white: requests | Black and white: time |")
     L.append("|---|---|---|---|---|")

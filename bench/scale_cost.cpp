@@ -8,51 +8,29 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "app_harness.h"
 #include "app_state.h"
+#include "bench_support.h"
 #include "events.h"
 #include "update_cycle.h"
 #include "xvfb.h"
-
-namespace {
-
-std::time_t frozen_clock(std::time_t* t)
-{
-    constexpr std::time_t instant = 1705579200;  // 2024-01-18 12:00 UTC
-    if (t != nullptr) {
-        *t = instant;
-    }
-    return instant;
-}
-
-void drain(Display* display)
-{
-    XSync(display, False);
-    while (XEventsQueued(display, QueuedAlready) > 0) {
-        XEvent e;
-        XNextEvent(display, &e);
-        XtDispatchEvent(&e);
-    }
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
     const int n = argc > 1 ? std::atoi(argv[1]) : 200;
     private_xvfb server;
-    clock_source = frozen_clock;
+    fixed_now = 1705579200;  // 2024-01-18 12:00 UTC
+    clock_source = fixed_clock;
     for (const char* mode : {"-c", "-m"}) {
         for (const int scale : {1, 2, 4}) {
             start_program(server.display_name(), {mode, "-xrm", "Lunaclock.scale: " + std::to_string(scale)});
             dispatch_for(std::chrono::milliseconds(300));
             Display* display = program_display();
             update_display(app_state.toplevel, nullptr);
-            drain(display);
+            sync_and_dispatch(display);
             unsigned long requests = 0;
             std::vector<double> micros;
             for (int i = 0; i < n; ++i) {
@@ -63,7 +41,7 @@ int main(int argc, char** argv)
                 requests += XNextRequest(display) - before;
                 XSync(display, False);
                 micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
-                drain(display);
+                sync_and_dispatch(display);
             }
             std::nth_element(micros.begin(), micros.begin() + n / 2, micros.end());
             const std::string key = std::string(mode[1] == 'c' ? "colour" : "mono") + "_scale_" + std::to_string(scale);

@@ -14,6 +14,7 @@
 
 #include "app_harness.h"
 #include "app_state.h"
+#include "bench_support.h"
 #include "nova_calls.h"
 #include "update_cycle.h"
 #include "xvfb.h"
@@ -36,12 +37,7 @@ std::time_t ticking_clock(std::time_t*) { return ++bench_now; }
     Display* display = program_display();
     for (int i = 0; i < n; ++i) {
         update_display(app_state.toplevel, nullptr);
-        XSync(display, False);
-        while (XEventsQueued(display, QueuedAlready) > 0) {
-            XEvent e;
-            XNextEvent(display, &e);
-            XtDispatchEvent(&e);
-        }
+        sync_and_dispatch(display);
     }
 }
 

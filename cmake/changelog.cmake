@@ -4,6 +4,7 @@
 # A release is "## VERSION (YYYY-MM-DD)" followed by "- " items, which may
 # continue on lines indented by two spaces.
 file(STRINGS "${IN}" lines ENCODING UTF-8)
+include(${CMAKE_CURRENT_LIST_DIR}/changelog_heading.cmake)
 
 # Days since 1970-01-01 of a Gregorian date (H. Hinnant, days_from_civil),
 # for the weekday that the changelog's RFC 5322 date needs.
@@ -32,7 +33,7 @@ set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
 set(text "")
 set(trailer "")
 foreach(line IN LISTS lines)
-  if(line MATCHES "^## ([^ ]+) \\(([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])\\)$")
+  if(line MATCHES "${changelog_heading}")
     set(version ${CMAKE_MATCH_1})
     set(y ${CMAKE_MATCH_2})
     set(m ${CMAKE_MATCH_3})

@@ -4,13 +4,12 @@
 # sanitizer build (fortify's checked functions hide errors from ASan).
 option(LUNACLOCK_HARDENING "Build with the flags of dpkg-buildflags (hardening=+all)" ON)
 
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-include(CheckPIESupported)
-check_pie_supported()
-
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
 set(LUNACLOCK_HARDENED OFF)
 if(LUNACLOCK_HARDENING AND NOT LUNACLOCK_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug" AND DPKG_BUILDFLAGS)
+  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+  include(CheckPIESupported)
+  check_pie_supported()
   foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
     execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
                             ${DPKG_BUILDFLAGS} --get ${kind}

@@ -17,12 +17,19 @@ file(MAKE_DIRECTORY ${dist})
 
 # The release date of this version, from its heading in CHANGELOG.md; a
 # version without an entry there is a mistake of whoever raised it.
-file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md release_heading
-     REGEX "^## ${PROJECT_VERSION} \\([0-9-]+\\)$")
-if(NOT release_heading MATCHES "\\(([0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9])\\)")
+include(${PROJECT_SOURCE_DIR}/cmake/changelog_heading.cmake)
+file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md release_headings REGEX "${changelog_heading}")
+set(LUNACLOCK_RELEASE_DATE "")
+foreach(heading IN LISTS release_headings)
+  string(REGEX MATCH "${changelog_heading}" heading "${heading}")
+  if(CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+    set(LUNACLOCK_RELEASE_DATE ${CMAKE_MATCH_2}-${CMAKE_MATCH_3}-${CMAKE_MATCH_4})
+    break()
+  endif()
+endforeach()
+if(NOT LUNACLOCK_RELEASE_DATE)
   message(FATAL_ERROR "CHANGELOG.md has no heading \"## ${PROJECT_VERSION} (YYYY-MM-DD)\"")
 endif()
-set(LUNACLOCK_RELEASE_DATE ${CMAKE_MATCH_1})
 configure_file(${PROJECT_SOURCE_DIR}/data/metainfo.xml.in
                ${dist}/${LUNACLOCK_APPSTREAM_ID}.metainfo.xml @ONLY)
 
@@ -48,7 +55,8 @@ add_custom_command(OUTPUT ${dist}/changelog.gz
   COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/CHANGELOG.md -DOUT=${dist}/changelog
           -DPACKAGE=lunaclock "-DMAINTAINER=${LUNACLOCK_MAINTAINER}" -P ${PROJECT_SOURCE_DIR}/cmake/changelog.cmake
   COMMAND gzip -9nf ${dist}/changelog
-  DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_SOURCE_DIR}/cmake/changelog.cmake VERBATIM)
+  DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_SOURCE_DIR}/cmake/changelog.cmake
+          ${PROJECT_SOURCE_DIR}/cmake/changelog_heading.cmake VERBATIM)
 add_custom_target(dist_files ALL DEPENDS ${dist}/lunaclock.1.gz ${dist}/changelog.gz)
 
 # ---- Install rules ----------------------------------------------------------
@@ -88,7 +96,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Lunaclock shows the moon as it looks now, in colour or black and white,\n\
 beside the Julian date, universal and local time, the moon's age, phase,\n\
 distance and angular size, the sun's distance and angular size, and the\n\
-dates of this lunation's phases with their lunation numbers.")
+dates of this lunation's phases with their lunation numbers. Given a\n\
+latitude and longitude it also shows the next moonrise and moonset, and\n\
+south of the equator it can turn the picture as the moon is seen there.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)

@@ -7,11 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "calendar.h"
 #include "moon_rise_set.h"
+#include "test_dates.h"
 
 namespace {
 
@@ -30,17 +33,8 @@ const place_row places[] = {
 
 constexpr double one_minute = 1.0 / 1440.0;
 
-double jd_of_utc(int year, int month, int day)
-{
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    return julian_from_utc(t);
-}
-
 // Julian date of local midnight starting a day of January 2025 in the zone
-// that TZ names now.
+// that TZ names now; mktime carries day 32 over into 1 February.
 double local_midnight(int day)
 {
     std::tm t{};
@@ -48,10 +42,55 @@ double local_midnight(int day)
     t.tm_mon = 0;
     t.tm_mday = day;
     t.tm_isdst = -1;
-    const std::time_t instant = std::mktime(&t);
-    std::tm utc{};
-    gmtime_r(&instant, &utc);
-    return julian_from_utc(utc);
+    return jd_of(std::mktime(&t));
+}
+
+// The local day of the month of a Julian date, in the zone that TZ names now.
+int local_day(double jd)
+{
+    const auto instant = static_cast<std::time_t>(std::llround((jd - 2440587.5) * 86400.0));
+    std::tm t{};
+    localtime_r(&instant, &t);
+    return t.tm_mday;
+}
+
+// Text broken into lines of at most 80 characters at spaces.
+std::string wrapped(const std::string& text)
+{
+    std::string out;
+    std::size_t line_start = 0;
+    std::size_t word = 0;
+    while (word < text.size()) {
+        std::size_t end = text.find(' ', word);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        if (end - line_start > 80 && word > line_start) {
+            out.back() = '\n';
+            line_start = word;
+        }
+        out.append(text, word, end - word);
+        if (end < text.size()) {
+            out += ' ';
+        }
+        word = end + 1;
+    }
+    return out;
+}
+
+// A stretch above or below the horizon between two crossings.
+struct stay {
+    double from = 0.0;
+    double to = 0.0;
+    double days() const { return to - from; }
+};
+
+// "8 to 15 January", in the zone that TZ names now.
+std::string january_days(const stay& s)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%d to %d January", local_day(s.from), local_day(s.to));
+    return text;
 }
 
 // Height above the standard altitude (degrees) and its rate (degrees per
@@ -63,8 +102,25 @@ double rate(double jd, const observer_place& p) { return (height(jd + one_minute
 
 void print_rise_set_accuracy()
 {
-    const double from = jd_of_utc(2025, 1, 1);
-    const double to = jd_of_utc(2025, 2, 1);
+    const double from = jd_of(2025, 1, 1, 0, 0, 0);
+    const double to = jd_of(2025, 2, 1, 0, 0, 0);
+
+    // Each place's crossings, a day beyond the month on either side so that
+    // ln_get_lunar_rst's instants near its ends find their match.
+    struct place_events {
+        const place_row* row;
+        std::vector<horizon_crossing> events;
+    };
+    std::vector<place_events> all;
+    for (const place_row& p : places) {
+        all.push_back({&p, rises_and_sets(from - 1.0, to + 1.0, p.place)});
+    }
+
+    // What the text after the table says, taken from the same figures.
+    std::vector<const char*> skipping;  // places that skip one rise a lunation
+    std::string long_stays;             // places where the moon stays up or down for days
+    double shortest = to - from;        // the shortest time between two crossings in the month
+    const char* shortest_at = "";
 
     std::printf("\n## Moonrise and moonset\n\n");
     std::printf(
@@ -81,45 +137,89 @@ void print_rise_set_accuracy()
     std::printf(
         "| Place | Latitude, longitude | Zone | Rises | Sets | Local days without a rise | Longest stay up or down | Greatest altitude error | Greatest time error |\n"
         "|---|---|---|---:|---:|---:|---:|---:|---:|\n");
-    for (const place_row& p : places) {
+    for (const place_events& pe : all) {
+        const place_row& p = *pe.row;
         setenv("TZ", p.zone, 1);
         tzset();
-        const std::vector<horizon_crossing> events = rises_and_sets(from, to, p.place);
+        std::vector<horizon_crossing> events;
+        std::copy_if(pe.events.begin(), pe.events.end(), std::back_inserter(events),
+                     [&](const horizon_crossing& e) { return e.jd >= from && e.jd < to; });
         int rises = 0;
         double worst_altitude = 0.0;
         double worst_seconds = 0.0;
-        double longest = 0.0;
+        stay up;
+        stay down;
         double previous = from;
         for (const horizon_crossing& e : events) {
             rises += e.rise ? 1 : 0;
             const double h = height(e.jd, p.place);
             worst_altitude = std::max(worst_altitude, std::fabs(h));
             worst_seconds = std::max(worst_seconds, std::fabs(h / rate(e.jd, p.place)) * 60.0);
-            longest = std::max(longest, e.jd - previous);
+            // Ending in a set, the stay was above the horizon.
+            stay& longest_kind = e.rise ? down : up;
+            if (e.jd - previous > longest_kind.days()) {
+                longest_kind = {previous, e.jd};
+            }
+            if (&e != &events.front() && e.jd - previous < shortest) {
+                shortest = e.jd - previous;
+                shortest_at = p.name;
+            }
             previous = e.jd;
         }
-        longest = std::max(longest, to - previous);
+        if (!events.empty()) {
+            stay& last_kind = events.back().rise ? up : down;
+            if (to - previous > last_kind.days()) {
+                last_kind = {previous, to};
+            }
+        }
+        const double longest = std::max(up.days(), down.days());
         int days_without = 0;
         for (int day = 1; day <= 31; ++day) {
             const double start = local_midnight(day);
-            const double end = day == 31 ? local_midnight(31) + 1.0 : local_midnight(day + 1);
-            const bool risen = std::any_of(events.begin(), events.end(),
+            const double end = local_midnight(day + 1);
+            const bool risen = std::any_of(pe.events.begin(), pe.events.end(),
                                            [&](const horizon_crossing& e) { return e.rise && e.jd >= start && e.jd < end; });
             days_without += risen ? 0 : 1;
         }
         std::printf("| %s | %.2f, %.2f | %s | %d | %d | %d | %.1f days | %.5f deg | %.2f s |\n", p.name,
                     p.place.latitude, p.place.longitude, p.zone, rises, static_cast<int>(events.size()) - rises,
                     days_without, longest, worst_altitude, worst_seconds);
+        if (longest > 1.0) {
+            long_stays += long_stays.empty() ? "at " : "; at ";
+            long_stays += p.name;
+            long_stays += " the moon stays up from ";
+            long_stays += january_days(up);
+            long_stays += " and down from ";
+            long_stays += january_days(down);
+        } else if (days_without == 1) {
+            skipping.push_back(p.name);
+        }
     }
     unsetenv("TZ");
     tzset();
-    std::printf(
-        "\nThe days without a rise at Berlin, Sydney and Quito are the one day a lunation\n"
-        "that the moon, rising some 50 minutes later each day, skips; at Tromso the moon\n"
-        "stays up from 8 to 15 January and down from 22 to 30 January, and the rows then\n"
-        "read \"above the horizon until ...\" and \"below the horizon until ...\".\n"
-        "Rises and sets closer together than the 10-minute sampling step (a graze of\n"
-        "the horizon) would be missed; none occurs in this month.\n\n");
+    std::string names;
+    for (std::size_t i = 0; i < skipping.size(); ++i) {
+        names += i == 0 ? "" : i + 1 == skipping.size() ? " and " : ", ";
+        names += skipping[i];
+    }
+    std::string text = skipping.size() == 1 ? "The day without a rise at " : "The days without a rise at ";
+    text += names;
+    text += skipping.size() == 1 ? " is" : " are";
+    text += " the one day a lunation that the moon, rising some 50 minutes later each day, skips";
+    if (!long_stays.empty()) {
+        text += "; ";
+        text += long_stays;
+        text += ", and the rows then read \"above the horizon until ...\" and \"below the horizon until ...\"";
+    }
+    char hours[32];
+    std::snprintf(hours, sizeof hours, "%.1f", shortest * 24.0);
+    text += ". Rises and sets closer together than the 10-minute sampling step (a graze of the horizon) "
+            "would be missed; the closest two in this month are ";
+    text += hours;
+    text += " hours apart, at ";
+    text += shortest_at;
+    text += ".";
+    std::printf("\n%s\n\n", wrapped(text).c_str());
 
     std::printf("### libnova's own ln_get_lunar_rst\n\n");
     std::printf(
@@ -130,8 +230,9 @@ void print_rise_set_accuracy()
         "otherwise the search finds no such event there):\n\n"
         "| Place | Days answered | Days called circumpolar | Instants | Unmatched | Greatest difference | Greatest altitude error at its instants |\n"
         "|---|---:|---:|---:|---:|---:|---:|\n");
-    for (const place_row& p : places) {
-        const std::vector<horizon_crossing> events = rises_and_sets(from - 1.0, to + 1.0, p.place);
+    for (const place_events& pe : all) {
+        const place_row& p = *pe.row;
+        const std::vector<horizon_crossing>& events = pe.events;
         int answered = 0;
         int circumpolar = 0;
         int instants = 0;
