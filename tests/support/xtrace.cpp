@@ -1,6 +1,7 @@
 #include "xtrace.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -121,13 +122,7 @@ traced_program::traced_program(const std::string& display_name, const spec& s)
     if (binary == nullptr) {
         throw std::runtime_error("LUNACLOCK_BINARY is not set");
     }
-    const std::filesystem::path empty = dir_.path() / "no-resources";
-    const std::filesystem::path home = dir_.path() / "home";
-    std::filesystem::create_directories(empty);
-    std::filesystem::create_directories(home);
-    // env(1) gives the program, and not xtrace, its environment: resource
-    // files looked for only where there are none, and whatever the test adds
-    // (libfaketime among it).
+    // env(1) gives the program, and not xtrace, what the test adds.
     // Built piece by piece: ":" + std::to_string(...) trips a false
     // -Wrestrict of GCC 12 in optimised builds.
     std::string proxy_display = ":";
@@ -142,25 +137,31 @@ traced_program::traced_program(const std::string& display_name, const spec& s)
                                   "-o",
                                   (dir_.path() / "trace.log").string(),
                                   "--",
-                                  "env",
-                                  "XFILESEARCHPATH=" + (empty / "%N").string(),
-                                  "XUSERFILESEARCHPATH=" + (empty / "%N").string(),
-                                  "XAPPLRESDIR=" + empty.string() + "/",
-                                  "XENVIRONMENT=/dev/null",
-                                  "HOME=" + home.string()};
+                                  "env"};
     argv.insert(argv.end(), s.env.begin(), s.env.end());
     argv.emplace_back(binary);
     argv.insert(argv.end(), s.args.begin(), s.args.end());
-    proxy_.emplace(child_process::spec{argv, {}, (dir_.path() / "xtrace.out").string(), std::nullopt});
+    // libfaketime reads its start-at time in the zone of the process it starts
+    // in, xtrace: that is the program's zone.
+    std::vector<std::string> proxy_env;
+    if (s.fake_start) {
+        if (access(libfaketime_path, R_OK) != 0) {
+            throw std::runtime_error(std::string("missing ") + libfaketime_path);
+        }
+        for (const std::string& e : s.env) {
+            if (e.rfind("TZ=", 0) == 0) {
+                proxy_env.push_back(e);
+            }
+        }
+    }
+    proxy_.emplace(child_process::spec{argv, proxy_env, (dir_.path() / "xtrace.out").string(), s.fake_start});
 }
 
 traced_program::~traced_program() = default;
 
 std::string traced_program::output() const
 {
-    std::ifstream in(dir_.path() / "xtrace.out");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return "xtrace and program output:\n" + text;
+    return "xtrace and program output:\n" + file_text(dir_.path() / "xtrace.out");
 }
 
 const std::vector<trace_line>& traced_program::lines()

@@ -1,13 +1,14 @@
 #pragma once
 // The built program seen through xtrace: xtrace sits between the program and
 // a private X server as a proxy and writes every request, reply and event,
-// decoded, to a log that the test reads as it grows. The program runs in a
-// hermetic resource environment: no resource file of the machine or of the
-// user can change what it sends.
+// decoded, to a log that the test reads as it grows. xtrace and the program
+// inherit the test's own environment, which ctest keeps free of resource
+// files of the machine and of the user; spec.env adds to it for the program.
 
 #include <sys/types.h>
 
 #include <cstddef>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -34,7 +35,11 @@ class traced_program {
 public:
     struct spec {
         std::vector<std::string> args;  // after the program's name
-        std::vector<std::string> env;   // NAME=value, for the program alone
+        std::vector<std::string> env;   // NAME=value, for the program alone; a TZ here also
+                                        // gives the zone in which fake_start is written
+        // Start-at instant for libfaketime, in UTC. xtrace runs under it too:
+        // its time stamps are then on the fake monotonic clock, not monotonic_now's.
+        std::optional<std::time_t> fake_start{};
     };
 
     // Starts xtrace on a free display number in front of display_name, with
@@ -52,6 +57,8 @@ public:
         std::string text;
     };
     std::vector<drawn_text> texts();
+    // Whether xtrace, with the program as its client, still runs.
+    bool running() { return proxy_->running(); }
     // What xtrace and the program printed (their own messages, not the log),
     // for failure reports: the directory is gone once the test ends.
     std::string output() const;
