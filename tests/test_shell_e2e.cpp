@@ -9,9 +9,7 @@
 
 #include <cmath>
 #include <ctime>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -175,14 +173,10 @@ INSTANTIATE_TEST_SUITE_P(
 std::string xprop(const std::string& display_name, Window w, const std::vector<std::string>& properties,
                   const std::filesystem::path& out)
 {
-    std::vector<std::string> argv{"xprop", "-display", display_name, "-id", std::to_string(w)};
+    std::vector<std::string> argv{"xprop", "-id", std::to_string(w)};
     argv.insert(argv.end(), properties.begin(), properties.end());
-    child_process tool({argv, {}, out.string(), std::nullopt});
-    tool.wait_exit(10s);
-    std::ifstream in(out);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    run_tool(display_name, argv, out.string());
+    return file_text(out);
 }
 
 struct hints_case {
