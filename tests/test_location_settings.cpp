@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "settings_text.h"
+#include "test_dates.h"
 #include "time_zone_place.h"
 
 namespace {
@@ -208,33 +209,6 @@ TEST(TimeZonePlace, LocalZoneName)
         EXPECT_EQ(local_zone_name(c.tz, c.link), c.name);
     }
 }
-
-// Sets an environment variable (nullptr: unsets it) for the life of the object.
-class scoped_env {
-public:
-    scoped_env(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            saved_ = old;
-        }
-        set(value);
-    }
-    ~scoped_env() { set(saved_ ? saved_->c_str() : nullptr); }
-    scoped_env(const scoped_env&) = delete;
-    scoped_env& operator=(const scoped_env&) = delete;
-
-private:
-    void set(const char* value)
-    {
-        if (value != nullptr) {
-            setenv(name_, value, 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 // The files as the program reads them: zone1970.tab first, zone.tab for the
 // zones that the newer table folds into others.
