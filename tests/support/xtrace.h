@@ -65,14 +65,25 @@ public:
 
 private:
     temp_dir dir_;
+    int display_number_ = -1;
     std::optional<child_process> proxy_;
     std::size_t read_to_ = 0;
     std::string partial_;
     std::vector<trace_line> lines_;
 };
 
-// A display number with neither socket nor lock file, for an xtrace proxy.
+// A display number with neither lock file nor live socket, for an xtrace
+// proxy; a socket that nothing listens on any more is removed.
 int free_display_number();
+
+// The universal-time row as drawn, "13:55:43 10 December 2026 GMT": GMT on
+// the real clock, UTC on the test clock (-t). Nothing for any other text,
+// the local-time row among them (it carries the zone of TZ).
+struct universal_time_row {
+    std::time_t time;  // seconds since the epoch
+    bool test_clock;
+};
+std::optional<universal_time_row> universal_time(const std::string& text);
 
 // CLOCK_MONOTONIC now, seconds: the clock of xtrace's time stamps.
 double monotonic_now();
