@@ -2,14 +2,13 @@
 // local time zone from the system's zone tables, without a display.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 #include "settings_text.h"
+#include "temp_dir.h"
 #include "test_dates.h"
 #include "time_zone_place.h"
 
@@ -214,9 +213,8 @@ TEST(TimeZonePlace, LocalZoneName)
 // zones that the newer table folds into others.
 TEST(TimeZonePlace, ReadsZone1970ThenZoneTab)
 {
-    char pattern[] = "/tmp/lunaclock-zones-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path dir = pattern;
+    const temp_dir scratch;
+    const std::filesystem::path& dir = scratch.path();
     std::ofstream(dir / "zone1970.tab") << zone1970_rows;
     std::ofstream(dir / "zone.tab") << "NO\t+5955+01045\tEurope/Oslo\n"
                                        "AU\t+0000+15113\tAustralia/Sydney\n";
@@ -246,7 +244,6 @@ TEST(TimeZonePlace, ReadsZone1970ThenZoneTab)
         const scoped_env tz("TZ", "Europe/Oslo");
         EXPECT_NEAR(time_zone_latitude().value_or(0.0), 59 + 55 / 60.0, 1e-9);
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -135,21 +135,6 @@ constexpr std::string_view twm_config =
 
 }  // namespace
 
-temp_dir::temp_dir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "lunaclock-e2e-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path_ = pattern;
-}
-
-temp_dir::~temp_dir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 child_process::child_process(const spec& s)
 {
     if (s.argv.empty()) {

@@ -17,23 +17,10 @@
 #include <vector>
 
 #include "pixels.h"
+#include "temp_dir.h"
 #include "xvfb.h"
 
 using namespace std::chrono_literals;
-
-// A directory of its own under the system's temporary directory, removed
-// with everything in it at the end.
-class temp_dir {
-public:
-    temp_dir();
-    ~temp_dir();
-    temp_dir(const temp_dir&) = delete;
-    temp_dir& operator=(const temp_dir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // A child process started with fork/exec. The destructor ends it (SIGTERM,
 // then SIGKILL) if it still runs and reaps it.
