@@ -210,7 +210,9 @@ traced_program::~traced_program()
 
 std::string traced_program::output() const
 {
-    return "xtrace and program output:\n" + file_text(dir_.path() / "xtrace.out");
+    std::string text = "xtrace and program output:\n";
+    text += file_text(dir_.path() / "xtrace.out");
+    return text;
 }
 
 const std::vector<trace_line>& traced_program::lines()
