@@ -17,4 +17,3 @@ set_tests_properties(test_update_cycle_option PROPERTIES LABELS x11 TIMEOUT 600
 target_link_options(test_update_cycle PRIVATE
   -Wl,--wrap=XtAppAddTimeOut -Wl,--wrap=XtRemoveTimeOut)
 lunaclock_test(test_e2e_smoke LABELS e2e SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_e2e_smoke.cpp LIBS e2e_support)
-add_dependencies(test_e2e_smoke lunaclock)

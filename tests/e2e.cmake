@@ -13,9 +13,7 @@ lunaclock_test(test_e2e LABELS e2e x11
 
 # The command line and the window manager's hints of the real program.
 lunaclock_test(test_shell_e2e LABELS e2e x11 SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_shell_e2e.cpp LIBS e2e_support)
-add_dependencies(test_shell_e2e lunaclock)
 
 # The order of the program's X requests at start-up and in its redraws.
 lunaclock_test(test_request_sequence LABELS e2e x11 SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_request_sequence.cpp
   LIBS e2e_support astro moon_assets)
-add_dependencies(test_request_sequence lunaclock)

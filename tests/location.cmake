@@ -13,4 +13,3 @@ set_property(TEST test_rise_set_x APPEND PROPERTY ENVIRONMENT
 lunaclock_test(test_rise_set_e2e LABELS e2e x11
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_rise_set_e2e.cpp
   LIBS e2e_support astro)
-add_dependencies(test_rise_set_e2e lunaclock)

@@ -40,4 +40,3 @@ lunaclock_test(test_clock_jumps LABELS x11 SOURCES ${REL}/test_clock_jumps.cpp)
 # The real program under libfaketime, its clock stepped while it runs, seen
 # through xtrace.
 lunaclock_test(test_clock_steps LABELS x11 e2e SOURCES ${REL}/test_clock_steps.cpp LIBS e2e_support)
-add_dependencies(test_clock_steps lunaclock)

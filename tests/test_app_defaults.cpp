@@ -15,9 +15,7 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -49,10 +47,7 @@ public:
     std::string text()
     {
         restore();
-        std::ifstream in(file_);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
+        return file_text(file_);
     }
 
 private:
@@ -209,10 +204,7 @@ TEST(ShippedAppDefaultsInTheBinary, StartsWithoutAWord)
         return (w && !wm_icon_name(x, *w).value_or("").empty()) || !program.running();
     }));
     ASSERT_TRUE(program.running());
-    std::ifstream in(log);
-    std::ostringstream out;
-    out << in.rdbuf();
-    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(file_text(log), "");
 }
 
 }  // namespace

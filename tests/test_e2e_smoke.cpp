@@ -9,9 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,14 +32,6 @@ const smoke_case smoke_cases[] = {
     // The toolkit's own title option does not outlast start-up.
     {"-title Other -m", {"-title", "Other", "-m"}},
 };
-
-std::string file_text(const std::filesystem::path& path)
-{
-    std::ifstream in(path);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 TEST(E2eSmoke, WindowAppearsTitledAndKeepsUpdating)
 {

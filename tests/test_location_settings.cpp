@@ -2,14 +2,14 @@
 // local time zone from the system's zone tables, without a display.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 #include "settings_text.h"
+#include "temp_dir.h"
+#include "test_dates.h"
 #include "time_zone_place.h"
 
 namespace {
@@ -209,40 +209,12 @@ TEST(TimeZonePlace, LocalZoneName)
     }
 }
 
-// Sets an environment variable (nullptr: unsets it) for the life of the object.
-class scoped_env {
-public:
-    scoped_env(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            saved_ = old;
-        }
-        set(value);
-    }
-    ~scoped_env() { set(saved_ ? saved_->c_str() : nullptr); }
-    scoped_env(const scoped_env&) = delete;
-    scoped_env& operator=(const scoped_env&) = delete;
-
-private:
-    void set(const char* value)
-    {
-        if (value != nullptr) {
-            setenv(name_, value, 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
 // The files as the program reads them: zone1970.tab first, zone.tab for the
 // zones that the newer table folds into others.
 TEST(TimeZonePlace, ReadsZone1970ThenZoneTab)
 {
-    char pattern[] = "/tmp/lunaclock-zones-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path dir = pattern;
+    const temp_dir scratch;
+    const std::filesystem::path& dir = scratch.path();
     std::ofstream(dir / "zone1970.tab") << zone1970_rows;
     std::ofstream(dir / "zone.tab") << "NO\t+5955+01045\tEurope/Oslo\n"
                                        "AU\t+0000+15113\tAustralia/Sydney\n";
@@ -272,7 +244,6 @@ TEST(TimeZonePlace, ReadsZone1970ThenZoneTab)
         const scoped_env tz("TZ", "Europe/Oslo");
         EXPECT_NEAR(time_zone_latitude().value_or(0.0), 59 + 55 / 60.0, 1e-9);
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

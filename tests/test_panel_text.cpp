@@ -13,34 +13,6 @@
 
 namespace {
 
-// Sets the local time zone for the life of one test.
-class zone {
-public:
-    explicit zone(const char* tz)
-    {
-        const char* old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    ~zone()
-    {
-        if (had_)
-            setenv("TZ", old_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    zone(const zone&) = delete;
-    zone& operator=(const zone&) = delete;
-
-private:
-    bool had_ = false;
-    std::string old_;
-};
-
 std::string text_of(const text_buffer& text) { return text.data(); }
 
 const std::string long_zone = "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -62,7 +34,7 @@ TEST(PanelText, ClockTextOfABrokenDownTime)
     std::tm utc{};
     gmtime_r(&instant, &utc);
     EXPECT_EQ(text_of(clock_text(utc)), "06:00:00 11 January 2024 GMT");
-    const zone berlin("Europe/Berlin");
+    const scoped_env berlin("TZ", "Europe/Berlin");
     EXPECT_EQ(text_of(local_time_text(instant)), "07:00:00 11 January 2024 CET");
     EXPECT_EQ(text_of(local_time_text(instant + 183 * 86400)), "08:00:00 12 July 2024 CEST");
 }
@@ -159,7 +131,7 @@ TEST(PanelText, LunationNumbers)
 
 TEST(PanelText, PhaseDatesAreTruncatedToTheMinute)
 {
-    const zone utc("UTC");
+    const scoped_env utc("TZ", "UTC");
     struct row {
         double jd;
         const char* text;
@@ -179,7 +151,7 @@ TEST(PanelText, PhaseDatesAreTruncatedToTheMinute)
 
 TEST(PanelText, PhaseDatesInLocalTimeOnBothSidesOfASummerTimeChange)
 {
-    const zone berlin("Europe/Berlin");
+    const scoped_env berlin("TZ", "Europe/Berlin");
     struct row {
         double jd;
         const char* text;
@@ -199,14 +171,14 @@ TEST(PanelText, PhaseDatesInLocalTimeOnBothSidesOfASummerTimeChange)
 
 TEST(PanelText, PhaseDatesInAZoneOffsetByAQuarterHour)
 {
-    const zone kathmandu("Asia/Kathmandu");
+    const scoped_env kathmandu("TZ", "Asia/Kathmandu");
     EXPECT_EQ(text_of(phase_date_text(jd_of(2024, 1, 11, 11, 57, 59))), "11 Jan 2024 17:42 +0545");
     EXPECT_EQ(text_of(phase_date_text(jd_of(2024, 1, 11, 18, 20, 0))), "12 Jan 2024 00:05 +0545");
 }
 
 TEST(PanelText, ALongZoneAbbreviationIsKeptWhole)
 {
-    const zone long_name(("<" + long_zone + ">-3").c_str());
+    const scoped_env long_name("TZ", ("<" + long_zone + ">-3").c_str());
     // 18 characters and the 52 of the abbreviation: past 23, so not padded.
     EXPECT_EQ(text_of(phase_date_text(jd_of(2024, 1, 11, 11, 57, 59))), "11 Jan 2024 14:57 " + long_zone);
 

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app_harness.h"
@@ -40,8 +41,7 @@ protected:
     static void TearDownTestSuite() { server.reset(); }
     void start(const char* tz, const std::vector<std::string>& args = {})
     {
-        setenv("TZ", tz, 1);
-        tzset();
+        zone_.emplace("TZ", tz);
         fixed_now = midnight_berlin;
         clock_source = fixed_clock;
         start_program(server->display_name(), args);
@@ -56,11 +56,13 @@ protected:
     void TearDown() override
     {
         clock_source = std::time;
-        unsetenv("TZ");
-        tzset();
+        zone_.reset();
     }
 
     static std::unique_ptr<private_xvfb> server;
+
+private:
+    std::optional<scoped_env> zone_;
 };
 std::unique_ptr<private_xvfb> PanelX::server;
 

@@ -10,8 +10,8 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app_harness.h"
@@ -42,56 +42,11 @@ std::string wm_icon_name()
     return name;
 }
 
-struct image_deleter {
-    void operator()(XImage* image) const { XDestroyImage(image); }
-};
-using image_ptr = std::unique_ptr<XImage, image_deleter>;
-
-image_ptr picture_of(Drawable drawable)
-{
-    XSync(program_display(), False);
-    return image_ptr(XGetImage(program_display(), drawable, 0, 0, 64, 64, AllPlanes, ZPixmap));
-}
-
 // The phase fraction of the fixed clock, as the run computes it.
 double phase_now()
 {
     double illuminated = 0.0, moon_km = 0.0, moon_deg = 0.0, sun_km = 0.0, sun_deg = 0.0;
     return lunar_state(jd_of(fixed_now), illuminated, moon_km, moon_deg, sun_km, sun_deg);
-}
-
-bool canvas_viewable()
-{
-    XWindowAttributes attributes{};
-    Widget canvas = app_state.value_widgets[canvas_slot];
-    return XtIsRealized(canvas) &&
-           XGetWindowAttributes(program_display(), XtWindow(canvas), &attributes) != 0 &&
-           attributes.map_state == IsViewable;
-}
-
-// Waits until the canvas is on the screen and its first exposures are served.
-void show_window()
-{
-    ASSERT_TRUE(dispatch_until(canvas_viewable));
-    XSync(program_display(), False);
-    dispatch_for(std::chrono::milliseconds(100));
-}
-
-// Compares a 64 by 64 picture with the expected pixel of every position.
-void expect_pixels(XImage* image, const std::function<unsigned long(int x, int y)>& want, const char* what)
-{
-    ASSERT_NE(image, nullptr) << what;
-    int wrong = 0;
-    for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            const unsigned long got = XGetPixel(image, x, y);
-            if (got != want(x, y) && ++wrong <= 5) {
-                ADD_FAILURE() << what << ": pixel (" << x << ", " << y << ") is 0x" << std::hex << got
-                              << ", want 0x" << want(x, y) << std::dec;
-            }
-        }
-    }
-    EXPECT_EQ(wrong, 0) << what;
 }
 
 bool dark(const mono_bitmap& bits, int x, int y) { return ((bits[8 * y + x / 8] >> (x % 8)) & 1) != 0; }
@@ -171,15 +126,15 @@ TEST_F(PictureX, ColourCanvasAndIconShowTheColourPicture)
     auto want = [&](int x, int y) {
         return static_cast<unsigned long>(app_state.palette[static_cast<std::size_t>(expected_colour_slot(p, r, x, y))]);
     };
-    const image_ptr canvas = picture_of(XtWindow(app_state.value_widgets[canvas_slot]));
-    const image_ptr icon = picture_of(shell_icon_pixmap());
-    expect_pixels(canvas.get(), want, "canvas");
-    expect_pixels(icon.get(), want, "icon");
-    ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(XGetPixel(canvas.get(), red_point_x, red_point_y), app_state.palette[slot_red]);
+    const std::optional<picture> canvas = program_picture(XtWindow(app_state.value_widgets[canvas_slot]), 64, 64);
+    const std::optional<picture> icon = program_picture(shell_icon_pixmap(), 64, 64);
+    expect_pixels(canvas, want, "canvas");
+    expect_pixels(icon, want, "icon");
+    ASSERT_TRUE(canvas);
+    EXPECT_EQ(canvas->at(red_point_x, red_point_y), app_state.palette[slot_red]);
     // Both halves show: the lit right half and the dark left one.
-    EXPECT_EQ(XGetPixel(canvas.get(), 20, 28), app_state.palette[slot_dark_base + moon_color_image[28][20]]);
-    EXPECT_EQ(XGetPixel(canvas.get(), 45, 28), app_state.palette[slot_lit_base + moon_color_image[28][45]]);
+    EXPECT_EQ(canvas->at(20, 28), app_state.palette[slot_dark_base + moon_color_image[28][20]]);
+    EXPECT_EQ(canvas->at(45, 28), app_state.palette[slot_lit_base + moon_color_image[28][45]]);
 }
 
 TEST_F(PictureX, MonochromeCanvasAndIconShowThePhaseBitmapWithoutTheRedPoint)
@@ -193,10 +148,10 @@ TEST_F(PictureX, MonochromeCanvasAndIconShowThePhaseBitmapWithoutTheRedPoint)
     auto want = [&](int x, int y) {
         return dark(expected, x, y) ? BlackPixelOfScreen(screen) : WhitePixelOfScreen(screen);
     };
-    const image_ptr canvas = picture_of(XtWindow(app_state.value_widgets[canvas_slot]));
-    const image_ptr icon = picture_of(shell_icon_pixmap());
-    expect_pixels(canvas.get(), want, "canvas");
-    expect_pixels(icon.get(), want, "icon");
+    const std::optional<picture> canvas = program_picture(XtWindow(app_state.value_widgets[canvas_slot]), 64, 64);
+    const std::optional<picture> icon = program_picture(shell_icon_pixmap(), 64, 64);
+    expect_pixels(canvas, want, "canvas");
+    expect_pixels(icon, want, "icon");
 }
 
 TEST_F(PictureX, IconNameIsSetOnlyWhenItChanges)
@@ -241,8 +196,8 @@ TEST_F(PictureX, IconicRunsDrawInMonochromeOnEveryRun)
         const Pixmap spare = app_state.icon_pixmaps[1];
         EXPECT_GT(requests_of(run), 0u);
         EXPECT_EQ(shell_icon_pixmap(), spare);
-        const image_ptr icon = picture_of(shell_icon_pixmap());
-        expect_pixels(icon.get(), want, "icon");
+        const std::optional<picture> icon = program_picture(shell_icon_pixmap(), 64, 64);
+        expect_pixels(icon, want, "icon");
     }
     // Shown again with the same phase: the bitmap of the monochrome redraws
     // is the colour path's too, so nothing is redrawn until forced.
@@ -252,7 +207,7 @@ TEST_F(PictureX, IconicRunsDrawInMonochromeOnEveryRun)
     EXPECT_EQ(shell_icon_pixmap(), icon);
     force_redraw();
     run();
-    const image_ptr colour = picture_of(shell_icon_pixmap());
-    ASSERT_NE(colour, nullptr);
-    EXPECT_EQ(XGetPixel(colour.get(), red_point_x, red_point_y), app_state.palette[slot_red]);
+    const std::optional<picture> colour = program_picture(shell_icon_pixmap(), 64, 64);
+    ASSERT_TRUE(colour);
+    EXPECT_EQ(colour->at(red_point_x, red_point_y), app_state.palette[slot_red]);
 }

@@ -50,27 +50,8 @@ const rows_case rows_cases[] = {
 };
 
 class rows_in_sydney : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("TZ")) {
-            saved_ = old;
-        }
-        setenv("TZ", "Australia/Sydney", 1);
-        tzset();
-    }
-    void TearDown() override
-    {
-        if (saved_) {
-            setenv("TZ", saved_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
 private:
-    std::optional<std::string> saved_;
+    const scoped_env zone_{"TZ", "Australia/Sydney"};
 };
 
 TEST_F(rows_in_sydney, TextsAndHowLongTheyHold)

@@ -41,15 +41,6 @@ namespace {
 // A Unix time from a Julian date, to the second.
 std::time_t unix_of(double jd) { return static_cast<std::time_t>(std::llround((jd - 2440587.5) * 86400.0)); }
 
-std::time_t fixed_now = 0;
-std::time_t fixed_clock(std::time_t* t)
-{
-    if (t != nullptr) {
-        *t = fixed_now;
-    }
-    return fixed_now;
-}
-
 const observer_place sydney{-33.87, 151.21};
 const observer_place tromso{69.65, 18.96};
 
@@ -65,8 +56,7 @@ protected:
     static void TearDownTestSuite() { server.reset(); }
     void start(const char* tz, std::time_t now, const std::vector<std::string>& args)
     {
-        setenv("TZ", tz, 1);
-        tzset();
+        zone_.emplace("TZ", tz);
         fixed_now = now;
         clock_source = fixed_clock;
         searches = 0;
@@ -75,8 +65,7 @@ protected:
     void TearDown() override
     {
         clock_source = std::time;
-        unsetenv("TZ");
-        tzset();
+        zone_.reset();
     }
     void run_at(std::time_t now)
     {
@@ -87,6 +76,9 @@ protected:
     static std::string set_text() { return label_text(rise_set_panel.value_widgets[1]); }
 
     static std::unique_ptr<private_xvfb> server;
+
+private:
+    std::optional<scoped_env> zone_;
 };
 std::unique_ptr<private_xvfb> RiseSetX::server;
 

@@ -9,9 +9,7 @@
 
 #include <cmath>
 #include <ctime>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,23 +44,6 @@ std::string joined(const std::vector<std::string>& args)
 
 void PrintTo(const command_line_case& c, std::ostream* os) { *os << "lunaclock " << joined(c.args); }
 
-// The universal-time row: "%H:%M:%S %d %B %Y" then GMT (real clock) or UTC
-// (test clock); seconds since the epoch.
-std::optional<std::time_t> universal_time(const std::string& text, bool& test_clock)
-{
-    std::tm t{};
-    const char* end = strptime(text.c_str(), "%H:%M:%S %d %B %Y ", &t);
-    if (end == nullptr) {
-        return std::nullopt;
-    }
-    const std::string zone(end);
-    if (zone != "GMT" && zone != "UTC") {
-        return std::nullopt;
-    }
-    test_clock = zone == "UTC";
-    return timegm(&t);
-}
-
 // "406243 km, 63.7 Earth radii." or "252431 mi, 63.7 Earth radii."
 std::optional<std::string> moon_distance_unit(const std::string& text)
 {
@@ -89,8 +70,7 @@ TEST_P(CommandLine, EveryOptionTakesEffect)
 
     std::optional<Window> client;
     std::optional<Window> canvas;
-    std::optional<std::time_t> shown_time;
-    bool shown_test_clock = false;
+    std::optional<universal_time_row> shown_time;
     std::optional<std::string> unit;
     ASSERT_TRUE(wait_until(d, [&] {
         if (!client) {
@@ -102,7 +82,7 @@ TEST_P(CommandLine, EveryOptionTakesEffect)
         }
         for (const traced_program::drawn_text& t : program.texts()) {
             if (!shown_time) {
-                shown_time = universal_time(t.text, shown_test_clock);
+                shown_time = universal_time(t.text);
             }
             if (!unit) {
                 unit = moon_distance_unit(t.text);
@@ -112,8 +92,8 @@ TEST_P(CommandLine, EveryOptionTakesEffect)
     }, 20s)) << "the window, its canvas or its texts did not show; " << program.output();
 
     // Test clock: a day ahead of the real one, in the test clock's format.
-    EXPECT_EQ(shown_test_clock, c.test_clock);
-    const double ahead = std::difftime(*shown_time, std::time(nullptr));
+    EXPECT_EQ(shown_time->test_clock, c.test_clock);
+    const double ahead = std::difftime(shown_time->time, std::time(nullptr));
     if (c.test_clock) {
         EXPECT_NEAR(ahead, 86400.0, 3600.0 * 6) << "the test clock starts a day ahead";
     } else {
@@ -175,14 +155,10 @@ INSTANTIATE_TEST_SUITE_P(
 std::string xprop(const std::string& display_name, Window w, const std::vector<std::string>& properties,
                   const std::filesystem::path& out)
 {
-    std::vector<std::string> argv{"xprop", "-display", display_name, "-id", std::to_string(w)};
+    std::vector<std::string> argv{"xprop", "-id", std::to_string(w)};
     argv.insert(argv.end(), properties.begin(), properties.end());
-    child_process tool({argv, {}, out.string(), std::nullopt});
-    tool.wait_exit(10s);
-    std::ifstream in(out);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    run_tool(display_name, argv, out.string());
+    return file_text(out);
 }
 
 struct hints_case {

@@ -20,13 +20,6 @@
 
 namespace {
 
-// No resource file of the machine or the user reaches the program.
-std::vector<std::string> hermetic_env(const temp_dir& home)
-{
-    return {"HOME=" + home.path().string(), "XENVIRONMENT=" + (home.path() / "none").string(),
-            "XUSERFILESEARCHPATH=" + (home.path() / "none").string(), "XAPPLRESDIR=" + home.path().string()};
-}
-
 std::vector<std::string> lines_of(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -61,12 +54,10 @@ TEST(ViewsE2e, ScaleFromTheResourceDatabase)
     for (const scale_case& c : cases) {
         SCOPED_TRACE(c.resources.front() + (c.resources.size() > 1 ? ", " + c.resources.back() : ""));
         e2e_session session;
-        const temp_dir home;
         e2e_session::options o;
         for (const std::string& r : c.resources) {
             o.args.insert(o.args.end(), {"-xrm", r});
         }
-        o.env = hermetic_env(home);
         const std::optional<Window> client = session.launch(o);
         ASSERT_TRUE(client.has_value());
         EXPECT_TRUE(find_canvas(session.display(), *client, c.canvas_side).has_value())
@@ -208,10 +199,8 @@ TEST(ViewsE2e, TooltipNamesThePhaseWhenThePointerRestsOnTheCanvas)
     std::snprintf(expected.data(), expected.size(), "Waxing gibbous, %.0f%% illuminated", 100.0 * illuminated);
 
     e2e_session session;
-    const temp_dir home;
     e2e_session::options o;
     o.args = {"-xrm", "Lunaclock.toolTipEnable: True", "-xrm", "Lunaclock.toolTipPostDelay: 300"};
-    o.env = hermetic_env(home);
     o.fake_start = start;
     const std::optional<Window> client = session.launch(o);
     ASSERT_TRUE(client.has_value());

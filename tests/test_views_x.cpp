@@ -6,11 +6,10 @@
 #include <Xm/Xm.h>
 #include <X11/Shell.h>
 #include <X11/StringDefs.h>
-#include <X11/Xutil.h>
 
 #include <ctime>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,62 +31,14 @@ constexpr std::time_t waning_2024 = 1706875200;         // 2024-02-02 12:00:00 U
 
 void run() { update_display(app_state.toplevel, nullptr); }
 
-// A drawable's pixels, row by row.
-struct pixels {
-    int side = 0;
-    std::vector<unsigned long> values;
-    unsigned long at(int x, int y) const { return values[static_cast<std::size_t>(y * side + x)]; }
-};
-
-pixels read_back(Drawable drawable, int side)
-{
-    Display* display = program_display();
-    XSync(display, False);
-    XImage* image = XGetImage(display, drawable, 0, 0, static_cast<unsigned>(side), static_cast<unsigned>(side),
-                              AllPlanes, ZPixmap);
-    pixels out{side, {}};
-    if (image == nullptr) {
-        ADD_FAILURE() << "XGetImage failed";
-        return out;
-    }
-    for (int y = 0; y < side; ++y) {
-        for (int x = 0; x < side; ++x) {
-            out.values.push_back(XGetPixel(image, x, y));
-        }
-    }
-    XDestroyImage(image);
-    return out;
-}
-
 Widget canvas() { return app_state.value_widgets[canvas_slot]; }
-
-bool canvas_viewable()
-{
-    XWindowAttributes attributes{};
-    return XtIsRealized(canvas()) && XGetWindowAttributes(program_display(), XtWindow(canvas()), &attributes) != 0 &&
-           attributes.map_state == IsViewable;
-}
 
 // What one view shows after a forced redraw: the canvas and the icon pixmap.
 struct view {
-    pixels canvas;
-    pixels icon;
+    std::optional<picture> canvas;
+    std::optional<picture> icon;
     unsigned long sky = 0;  // the pixel value of the sky
 };
-
-void expect_same(const pixels& got, const std::function<unsigned long(int, int)>& want, const char* what)
-{
-    int wrong = 0;
-    for (int y = 0; y < got.side; ++y) {
-        for (int x = 0; x < got.side; ++x) {
-            if (got.at(x, y) != want(x, y) && ++wrong <= 5) {
-                ADD_FAILURE() << what << ": pixel (" << x << ", " << y << ") is 0x" << std::hex << got.at(x, y)
-                              << ", want 0x" << want(x, y) << std::dec;
-            }
-        }
-    }
-    EXPECT_EQ(wrong, 0) << what;
-}
 
 class ViewsX : public ::testing::Test {
 protected:
@@ -100,9 +51,7 @@ protected:
         fixed_now = now;
         clock_source = fixed_clock;
         start_program(server->display_name(), args);
-        ASSERT_TRUE(dispatch_until(canvas_viewable));
-        XSync(program_display(), False);
-        dispatch_for(std::chrono::milliseconds(100));
+        show_window();
     }
 
     view shown(int side)
@@ -110,7 +59,7 @@ protected:
         force_redraw();
         run();
         Screen* screen = XtScreen(app_state.toplevel);
-        return {read_back(XtWindow(canvas()), side), read_back(shell_icon_pixmap(), 64),
+        return {program_picture(XtWindow(canvas()), side, side), program_picture(shell_icon_pixmap(), 64, 64),
                 app_state.color_mode != 0 ? app_state.palette[slot_sky] : BlackPixelOfScreen(screen)};
     }
 
@@ -143,6 +92,7 @@ TEST_P(ViewsXCase, CanvasAndIconAreTheClassicPictureTurnedAndMagnified)
     start(c.when, {c.mode});
     ASSERT_EQ(settings.scale, 1);
     const view classic = shown(64);
+    ASSERT_TRUE(classic.canvas && classic.icon);
 
     std::vector<std::string> args{c.mode, "-xrm", "Lunaclock.scale: " + std::to_string(c.scale)};
     if (c.southern) {
@@ -165,22 +115,22 @@ TEST_P(ViewsXCase, CanvasAndIconAreTheClassicPictureTurnedAndMagnified)
 
     // (x, y) of the view shows (63 - x, 56 - y) of the classic picture in
     // the south; rows that nothing turns into are sky.
-    auto classic_at = [&](const pixels& p, int x, int y) {
+    auto classic_at = [&](const picture& p, int x, int y) {
         if (!c.southern) {
             return p.at(x, y);
         }
         return 56 - y >= 0 ? p.at(63 - x, 56 - y) : classic.sky;
     };
     const view v = shown(64 * s);
-    expect_same(v.canvas, [&](int x, int y) { return classic_at(classic.canvas, x / s, y / s); }, "canvas");
-    expect_same(v.icon, [&](int x, int y) { return classic_at(classic.icon, x, y); }, "icon pixmap");
+    expect_pixels(v.canvas, [&](int x, int y) { return classic_at(*classic.canvas, x / s, y / s); }, "canvas");
+    expect_pixels(v.icon, [&](int x, int y) { return classic_at(*classic.icon, x, y); }, "icon pixmap");
 
     // An exposure (the canvas cleared by the server) brings the same picture back.
     XClearArea(program_display(), XtWindow(canvas()), 0, 0, 0, 0, True);
     XSync(program_display(), False);
     dispatch_for(std::chrono::milliseconds(200));
-    expect_same(read_back(XtWindow(canvas()), 64 * s),
-                [&](int x, int y) { return classic_at(classic.canvas, x / s, y / s); }, "canvas after exposure");
+    expect_pixels(program_picture(XtWindow(canvas()), 64 * s, 64 * s),
+                  [&](int x, int y) { return classic_at(*classic.canvas, x / s, y / s); }, "canvas after exposure");
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, ViewsXCase,

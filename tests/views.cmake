@@ -7,4 +7,3 @@ lunaclock_test(test_views_x LABELS x11 SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_vi
 set_property(TEST test_views_x APPEND PROPERTY ENVIRONMENT
   "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/motif-leaks.supp")
 lunaclock_test(test_views_e2e LABELS e2e x11 SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_views_e2e.cpp LIBS e2e_support astro)
-add_dependencies(test_views_e2e lunaclock)

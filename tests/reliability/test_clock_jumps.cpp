@@ -17,18 +17,9 @@
 
 namespace {
 
-std::time_t fake_now = 0;
-std::time_t fake_clock(std::time_t* t)
-{
-    if (t != nullptr) {
-        *t = fake_now;
-    }
-    return fake_now;
-}
-
 void timer_run_at(std::time_t when)
 {
-    fake_now = when;
+    fixed_now = when;
     XtRemoveTimeOut(app_state.timer_id);
     XtIntervalId fired = app_state.timer_id;
     update_display(app_state.toplevel, &fired);
@@ -77,8 +68,8 @@ protected:
     static void SetUpTestSuite()
     {
         server_.emplace();
-        clock_source = fake_clock;
-        fake_now = start;
+        clock_source = fixed_clock;
+        fixed_now = start;
         start_program(server_->display_name());
         dispatch_until([] { return app_state.last_icon_name[0] != '\0'; });
     }

@@ -24,21 +24,6 @@
 
 namespace {
 
-// "13:55:43 10 December 2026 GMT", the universal-time row of the real clock
-// (the local-time row carries the zone of TZ, which is not GMT here).
-std::optional<std::time_t> universal_time_shown(const std::string& text)
-{
-    if (text.size() < 4 || text.compare(text.size() - 4, 4, " GMT") != 0) {
-        return std::nullopt;
-    }
-    std::tm t{};
-    const char* end = strptime(text.c_str(), "%H:%M:%S %d %B %Y", &t);
-    if (end == nullptr || std::string(end) != " GMT") {
-        return std::nullopt;
-    }
-    return timegm(&t);
-}
-
 struct shown_time {
     double at;          // monotonic time of the request that drew it
     std::time_t shows;  // the time on screen
@@ -49,8 +34,9 @@ std::vector<shown_time> universal_times(traced_program& program, double since)
     std::vector<shown_time> out;
     for (const traced_program::drawn_text& t : program.texts()) {
         if (t.time >= since) {
-            if (const std::optional<std::time_t> shows = universal_time_shown(t.text)) {
-                out.push_back({t.time, *shows});
+            // The real clock's row: GMT.
+            if (const std::optional<universal_time_row> shows = universal_time(t.text); shows && !shows->test_clock) {
+                out.push_back({t.time, shows->time});
             }
         }
     }

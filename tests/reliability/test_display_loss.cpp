@@ -9,8 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -43,8 +41,7 @@ TEST(DisplayLoss, ProgramEndsWithTheLibraryMessageWhenTheServerDies)
     const rusage& usage = program.usage();
     const double cpu_total = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                              static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    std::ifstream in(log);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = file_text(log);
 
     std::printf("display loss: ended %.3f s after the server was killed; CPU %.3f s in all, %.3f s after the kill\n",
                 seconds, cpu_total, cpu_total - cpu_before);

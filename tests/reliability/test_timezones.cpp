@@ -11,41 +11,11 @@
 #include <string>
 
 #include "panel_text.h"
+#include "test_dates.h"
 
 namespace {
 
 const std::string sixty_letters(60, 'Q');
-
-// Sets TZ (nullopt: unset) for the life of the object.
-class zone {
-public:
-    explicit zone(const std::optional<std::string>& tz)
-    {
-        if (const char* old = std::getenv("TZ")) {
-            saved_ = old;
-        }
-        if (tz) {
-            setenv("TZ", tz->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-    ~zone()
-    {
-        if (saved_) {
-            setenv("TZ", saved_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-    zone(const zone&) = delete;
-    zone& operator=(const zone&) = delete;
-
-private:
-    std::optional<std::string> saved_;
-};
 
 // Our own formatting of the instant in a buffer big enough for anything,
 // cut to what the panel's 79-byte strftime can hold: nothing at all.
@@ -97,7 +67,7 @@ TEST(TimeZones, TextsFollowTheZoneWithoutOverrun)
     };
     for (const zone_case& c : cases) {
         SCOPED_TRACE(c.label);
-        const zone z(c.tz);
+        const scoped_env z("TZ", c.tz ? c.tz->c_str() : nullptr);
 
         const text_buffer phase = phase_date_text(instant_jd);
         EXPECT_LT(std::strlen(phase.data()), phase.size());
@@ -120,7 +90,7 @@ TEST(TimeZones, TextsFollowTheZoneWithoutOverrun)
 // left empty; the phase row's (78) is kept whole.
 TEST(TimeZones, LongAbbreviationEmptiesOnlyTheTextThatCannotFit)
 {
-    const zone z("<" + sixty_letters + ">-3");
+    const scoped_env z("TZ", ("<" + sixty_letters + ">-3").c_str());
     EXPECT_STREQ(local_time_text(instant).data(), "");
     EXPECT_EQ(std::strlen(phase_date_text(instant_jd).data()), 78u);
 }

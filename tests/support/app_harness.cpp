@@ -1,3 +1,6 @@
+// gtest before Xlib, whose None and Bool macros it would trip over.
+#include <gtest/gtest.h>
+
 #include "app_harness.h"
 
 #include <X11/Shell.h>
@@ -105,4 +108,25 @@ Pixmap shell_icon_pixmap()
     Pixmap pixmap = None;
     XtVaGetValues(app_state.toplevel, XtNiconPixmap, &pixmap, nullptr);
     return pixmap;
+}
+
+bool canvas_viewable()
+{
+    XWindowAttributes attributes{};
+    Widget canvas = app_state.value_widgets[canvas_slot];
+    return XtIsRealized(canvas) && XGetWindowAttributes(program_display(), XtWindow(canvas), &attributes) != 0 &&
+           attributes.map_state == IsViewable;
+}
+
+void show_window()
+{
+    ASSERT_TRUE(dispatch_until(canvas_viewable));
+    XSync(program_display(), False);
+    dispatch_for(std::chrono::milliseconds(100));
+}
+
+std::optional<picture> program_picture(Drawable d, int width, int height)
+{
+    XSync(program_display(), False);
+    return read_drawable(program_display(), d, width, height);
 }

@@ -8,8 +8,11 @@
 #include <chrono>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "pixels.h"
 
 // Resets app_state to its load-time values and runs start_up with
 // "lunaclock -display <display> <args...>". The window is realized after it.
@@ -40,3 +43,10 @@ unsigned long requests_of(const std::function<void()>& f);
 
 // The shell's icon pixmap as the toolkit holds it.
 Pixmap shell_icon_pixmap();
+
+// The program's canvas is realized and viewable.
+bool canvas_viewable();
+// Waits until the canvas is on the screen and its first exposures are served.
+void show_window();
+// A drawable of the program read back once the requests so far are done.
+std::optional<picture> program_picture(Drawable d, int width, int height);

@@ -41,15 +41,6 @@ struct x_free {
     }
 };
 
-struct image_free {
-    void operator()(XImage* i) const
-    {
-        if (i != nullptr) {
-            XDestroyImage(i);
-        }
-    }
-};
-
 // Holds the server for a few requests so that they observe one moment.
 class server_grab {
 public:
@@ -143,21 +134,6 @@ constexpr std::string_view twm_config =
     "IconManagerFont \"fixed\"\n";
 
 }  // namespace
-
-temp_dir::temp_dir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "lunaclock-e2e-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path_ = pattern;
-}
-
-temp_dir::~temp_dir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 child_process::child_process(const spec& s)
 {
@@ -317,25 +293,6 @@ bool wait_until(Display* display, const std::function<bool()>& done, std::chrono
     }
 }
 
-std::optional<picture> read_drawable(Display* display, Drawable d, int width, int height)
-{
-    std::unique_ptr<XImage, image_free> image(
-        XGetImage(display, d, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap));
-    if (!image) {
-        return std::nullopt;
-    }
-    picture p;
-    p.width = width;
-    p.height = height;
-    p.pixels.reserve(static_cast<std::size_t>(width * height));
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            p.pixels.push_back(XGetPixel(image.get(), x, y));
-        }
-    }
-    return p;
-}
-
 std::optional<picture> read_icon_pixmap(Display* display, Window client)
 {
     const server_grab grab(display);
@@ -464,9 +421,9 @@ std::optional<Window> find_toggle_below(Display* display, Window canvas)
     return best;
 }
 
-int run_tool(const std::string& display_name, const std::vector<std::string>& argv)
+int run_tool(const std::string& display_name, const std::vector<std::string>& argv, const std::string& output_file)
 {
-    child_process tool({argv, {"DISPLAY=" + display_name}, "/dev/null", std::nullopt});
+    child_process tool({argv, {"DISPLAY=" + display_name}, output_file, std::nullopt});
     const std::optional<int> status = tool.wait_exit(10s);
     if (!status) {
         return -1;
@@ -539,9 +496,11 @@ double e2e_session::program_clock() const
     return static_cast<double>(*fake_start_) + std::chrono::duration<double>(since).count();
 }
 
-std::string e2e_session::program_output() const
+std::string e2e_session::program_output() const { return file_text(dir_.path() / "program.log"); }
+
+std::string file_text(const std::filesystem::path& path)
 {
-    std::ifstream in(dir_.path() / "program.log");
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();

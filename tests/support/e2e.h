@@ -16,23 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "pixels.h"
+#include "temp_dir.h"
 #include "xvfb.h"
 
 using namespace std::chrono_literals;
-
-// A directory of its own under the system's temporary directory, removed
-// with everything in it at the end.
-class temp_dir {
-public:
-    temp_dir();
-    ~temp_dir();
-    temp_dir(const temp_dir&) = delete;
-    temp_dir& operator=(const temp_dir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // A child process started with fork/exec. The destructor ends it (SIGTERM,
 // then SIGKILL) if it still runs and reaps it.
@@ -95,16 +83,6 @@ private:
 // connection and at least every 20 ms; returns whether it held in time.
 bool wait_until(Display* display, const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s);
 
-// A picture read back with XGetImage: pixel values, row by row.
-struct picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned long> pixels;
-    unsigned long at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
-    bool operator==(const picture&) const = default;
-};
-
-std::optional<picture> read_drawable(Display* display, Drawable d, int width, int height);
 // The icon pixmap named by the window's WM_HINTS, read back under a server
 // grab so that the hint and the contents belong together.
 std::optional<picture> read_icon_pixmap(Display* display, Window client);
@@ -141,8 +119,13 @@ struct window_geometry {
 };
 std::optional<window_geometry> geometry_of(Display* display, Window w);
 
-// Runs an X command-line tool with DISPLAY set; its exit status.
-int run_tool(const std::string& display_name, const std::vector<std::string>& argv);
+// Runs an X command-line tool with DISPLAY set; its exit status. What it
+// prints goes to output_file.
+int run_tool(const std::string& display_name, const std::vector<std::string>& argv,
+             const std::string& output_file = "/dev/null");
+
+// The whole contents of a file; empty if it cannot be read.
+std::string file_text(const std::filesystem::path& path);
 
 // A private X server with twm on it, and the program once launched.
 class e2e_session {

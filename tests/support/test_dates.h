@@ -1,7 +1,11 @@
 #pragma once
-// Instants for test tables, written as civil UTC dates.
+// Instants for test tables, written as civil UTC dates, and the zone they
+// are read in.
 
+#include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string>
 
 #include "calendar.h"
 
@@ -31,3 +35,33 @@ inline double jd_of(int year, int month, int day, int hour, int minute, int seco
 {
     return julian_from_utc(utc_tm(year, month, day, hour, minute, second)) + extra_seconds / 86400.0;
 }
+
+// Sets an environment variable (nullptr: unsets it) for the life of the
+// object, and puts the old value back however the test leaves the scope.
+// tzset() follows each change, so that a TZ takes effect at once.
+class scoped_env {
+public:
+    scoped_env(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            saved_ = old;
+        }
+        set(value);
+    }
+    ~scoped_env() { set(saved_ ? saved_->c_str() : nullptr); }
+    scoped_env(const scoped_env&) = delete;
+    scoped_env& operator=(const scoped_env&) = delete;
+
+private:
+    void set(const char* value)
+    {
+        if (value != nullptr) {
+            setenv(name_.c_str(), value, 1);
+        } else {
+            unsetenv(name_.c_str());
+        }
+        tzset();
+    }
+    std::string name_;
+    std::optional<std::string> saved_;
+};

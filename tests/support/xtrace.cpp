@@ -1,8 +1,12 @@
 #include "xtrace.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -52,6 +56,22 @@ std::optional<trace_line> parse_line(const std::string& text)
     return line;
 }
 
+// Whether a process accepts connections on the Unix socket.
+bool listened_on(const char* path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0) {
+        return true;
+    }
+    const bool accepted = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const bool refused = !accepted && errno == ECONNREFUSED;
+    close(fd);
+    return !refused;
+}
+
 }  // namespace
 
 // Private servers count up from 0 (-displayfd); the proxy looks far above.
@@ -66,7 +86,14 @@ int free_display_number()
         std::array<char, 64> lock{};
         std::snprintf(sock.data(), sock.size(), "/tmp/.X11-unix/X%d", n);
         std::snprintf(lock.data(), lock.size(), "/tmp/.X%d-lock", n);
-        if (stat(sock.data(), &st) != 0 && stat(lock.data(), &st) != 0) {
+        if (stat(lock.data(), &st) == 0) {
+            continue;
+        }
+        if (stat(sock.data(), &st) != 0) {
+            return n;
+        }
+        // A socket that nothing listens on is a proxy's leftover.
+        if (!listened_on(sock.data()) && unlink(sock.data()) == 0) {
             return n;
         }
     }
@@ -108,6 +135,20 @@ std::optional<unsigned long> trace_number(const std::string& body, const std::st
     return std::strtoul(text->c_str(), nullptr, 0);
 }
 
+std::optional<universal_time_row> universal_time(const std::string& text)
+{
+    std::tm t{};
+    const char* end = strptime(text.c_str(), "%H:%M:%S %d %B %Y ", &t);
+    if (end == nullptr) {
+        return std::nullopt;
+    }
+    const std::string zone(end);
+    if (zone != "GMT" && zone != "UTC") {
+        return std::nullopt;
+    }
+    return universal_time_row{timegm(&t), zone == "UTC"};
+}
+
 double monotonic_now()
 {
     timespec ts{};
@@ -121,17 +162,12 @@ traced_program::traced_program(const std::string& display_name, const spec& s)
     if (binary == nullptr) {
         throw std::runtime_error("LUNACLOCK_BINARY is not set");
     }
-    const std::filesystem::path empty = dir_.path() / "no-resources";
-    const std::filesystem::path home = dir_.path() / "home";
-    std::filesystem::create_directories(empty);
-    std::filesystem::create_directories(home);
-    // env(1) gives the program, and not xtrace, its environment: resource
-    // files looked for only where there are none, and whatever the test adds
-    // (libfaketime among it).
+    // env(1) gives the program, and not xtrace, what the test adds.
     // Built piece by piece: ":" + std::to_string(...) trips a false
     // -Wrestrict of GCC 12 in optimised builds.
+    display_number_ = free_display_number();
     std::string proxy_display = ":";
-    proxy_display += std::to_string(free_display_number());
+    proxy_display += std::to_string(display_number_);
     std::vector<std::string> argv{"xtrace",
                                   "-n",
                                   "-d",
@@ -142,25 +178,41 @@ traced_program::traced_program(const std::string& display_name, const spec& s)
                                   "-o",
                                   (dir_.path() / "trace.log").string(),
                                   "--",
-                                  "env",
-                                  "XFILESEARCHPATH=" + (empty / "%N").string(),
-                                  "XUSERFILESEARCHPATH=" + (empty / "%N").string(),
-                                  "XAPPLRESDIR=" + empty.string() + "/",
-                                  "XENVIRONMENT=/dev/null",
-                                  "HOME=" + home.string()};
+                                  "env"};
     argv.insert(argv.end(), s.env.begin(), s.env.end());
     argv.emplace_back(binary);
     argv.insert(argv.end(), s.args.begin(), s.args.end());
-    proxy_.emplace(child_process::spec{argv, {}, (dir_.path() / "xtrace.out").string(), std::nullopt});
+    // libfaketime reads its start-at time in the zone of the process it starts
+    // in, xtrace: that is the program's zone.
+    std::vector<std::string> proxy_env;
+    if (s.fake_start) {
+        if (access(libfaketime_path, R_OK) != 0) {
+            throw std::runtime_error(std::string("missing ") + libfaketime_path);
+        }
+        for (const std::string& e : s.env) {
+            if (e.rfind("TZ=", 0) == 0) {
+                proxy_env.push_back(e);
+            }
+        }
+    }
+    proxy_.emplace(child_process::spec{argv, proxy_env, (dir_.path() / "xtrace.out").string(), s.fake_start});
 }
 
-traced_program::~traced_program() = default;
+// xtrace leaves its socket behind when it is ended: without this, the
+// proxies' numbers run out after a few hundred runs on one machine.
+traced_program::~traced_program()
+{
+    proxy_.reset();
+    std::array<char, 64> sock{};
+    std::snprintf(sock.data(), sock.size(), "/tmp/.X11-unix/X%d", display_number_);
+    unlink(sock.data());
+}
 
 std::string traced_program::output() const
 {
-    std::ifstream in(dir_.path() / "xtrace.out");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return "xtrace and program output:\n" + text;
+    std::string text = "xtrace and program output:\n";
+    text += file_text(dir_.path() / "xtrace.out");
+    return text;
 }
 
 const std::vector<trace_line>& traced_program::lines()

@@ -1,13 +1,14 @@
 #pragma once
 // The built program seen through xtrace: xtrace sits between the program and
 // a private X server as a proxy and writes every request, reply and event,
-// decoded, to a log that the test reads as it grows. The program runs in a
-// hermetic resource environment: no resource file of the machine or of the
-// user can change what it sends.
+// decoded, to a log that the test reads as it grows. xtrace and the program
+// inherit the test's own environment, which ctest keeps free of resource
+// files of the machine and of the user; spec.env adds to it for the program.
 
 #include <sys/types.h>
 
 #include <cstddef>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -34,7 +35,11 @@ class traced_program {
 public:
     struct spec {
         std::vector<std::string> args;  // after the program's name
-        std::vector<std::string> env;   // NAME=value, for the program alone
+        std::vector<std::string> env;   // NAME=value, for the program alone; a TZ here also
+                                        // gives the zone in which fake_start is written
+        // Start-at instant for libfaketime, in UTC. xtrace runs under it too:
+        // its time stamps are then on the fake monotonic clock, not monotonic_now's.
+        std::optional<std::time_t> fake_start{};
     };
 
     // Starts xtrace on a free display number in front of display_name, with
@@ -52,20 +57,33 @@ public:
         std::string text;
     };
     std::vector<drawn_text> texts();
+    // Whether xtrace, with the program as its client, still runs.
+    bool running() { return proxy_->running(); }
     // What xtrace and the program printed (their own messages, not the log),
     // for failure reports: the directory is gone once the test ends.
     std::string output() const;
 
 private:
     temp_dir dir_;
+    int display_number_ = -1;
     std::optional<child_process> proxy_;
     std::size_t read_to_ = 0;
     std::string partial_;
     std::vector<trace_line> lines_;
 };
 
-// A display number with neither socket nor lock file, for an xtrace proxy.
+// A display number with neither lock file nor live socket, for an xtrace
+// proxy; a socket that nothing listens on any more is removed.
 int free_display_number();
+
+// The universal-time row as drawn, "13:55:43 10 December 2026 GMT": GMT on
+// the real clock, UTC on the test clock (-t). Nothing for any other text,
+// the local-time row among them (it carries the zone of TZ).
+struct universal_time_row {
+    std::time_t time;  // seconds since the epoch
+    bool test_clock;
+};
+std::optional<universal_time_row> universal_time(const std::string& text);
 
 // CLOCK_MONOTONIC now, seconds: the clock of xtrace's time stamps.
 double monotonic_now();
