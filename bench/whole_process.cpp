@@ -35,6 +35,7 @@
 #include "app_harness.h"
 #include "app_state.h"
 #include "update_cycle.h"
+#include "xtrace.h"
 #include "xvfb.h"
 
 namespace {
@@ -148,20 +149,6 @@ long mapped_rss_kib(pid_t pid, const std::string& part)
     return total;
 }
 
-// A display number with neither socket nor lock file, for xtrace's proxy.
-int free_display_number(int from)
-{
-    for (int n = from; n < from + 100; ++n) {
-        struct stat st{};
-        const std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-        const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-        if (stat(sock.c_str(), &st) != 0 && stat(lock.c_str(), &st) != 0) {
-            return n;
-        }
-    }
-    return -1;
-}
-
 // Requests in an xtrace log (lines "<time> <conn>:<:<seq>: ...") whose
 // monotonic time stamp lies in [from, to).
 long trace_requests(const std::string& path, double from, double to)
@@ -245,14 +232,14 @@ void measure_requests(const std::string& display, const std::string& binary, con
 {
     constexpr double settle = 4.0;
     constexpr double seconds = 7.0;  // per stretch; request_windows of them
-    const int fake_a = free_display_number(60);
+    const int fake_a = free_display_number();
     const std::string xclock_log = dir + "/xclock.trace";
     const pid_t xclock = spawn({"xtrace", "-n", "-d", display, "-D", ":" + std::to_string(fake_a),
                                 "--monotonic-timestamps", "-o", xclock_log, "--", "xclock", "-digital", "-update",
                                 "1", "-geometry", xclock_place},
                                display);
     sleep_for(0.3);  // let the proxy claim its display number
-    const int fake_b = free_display_number(fake_a + 1);
+    const int fake_b = free_display_number();
     const std::string program_log = dir + "/lunaclock.trace";
     const pid_t traced = spawn({"xtrace", "-n", "-d", display, "-D", ":" + std::to_string(fake_b),
                                 "--monotonic-timestamps", "-o", program_log, "--", binary, "-geometry", "+0+384"},
@@ -280,6 +267,8 @@ void measure_requests(const std::string& display, const std::string& binary, con
     waitpid(child, &status, 0);
     end_group(xclock);
     end_group(traced);
+    remove_proxy_socket(fake_a);
+    remove_proxy_socket(fake_b);
 
     std::istringstream lines(result);
     std::vector<double> in_process;

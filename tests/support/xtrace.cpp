@@ -203,8 +203,13 @@ traced_program::traced_program(const std::string& display_name, const spec& s)
 traced_program::~traced_program()
 {
     proxy_.reset();
+    remove_proxy_socket(display_number_);
+}
+
+void remove_proxy_socket(int display_number)
+{
     std::array<char, 64> sock{};
-    std::snprintf(sock.data(), sock.size(), "/tmp/.X11-unix/X%d", display_number_);
+    std::snprintf(sock.data(), sock.size(), "/tmp/.X11-unix/X%d", display_number);
     unlink(sock.data());
 }
 

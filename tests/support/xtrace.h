@@ -75,6 +75,8 @@ private:
 // A display number with neither lock file nor live socket, for an xtrace
 // proxy; a socket that nothing listens on any more is removed.
 int free_display_number();
+// xtrace leaves its socket behind when it is ended; its starter removes it.
+void remove_proxy_socket(int display_number);
 
 // The universal-time row as drawn, "13:55:43 10 December 2026 GMT": GMT on
 // the real clock, UTC on the test clock (-t). Nothing for any other text,
